@@ -1,0 +1,67 @@
+// The virtual regulator: emulates the board (running firmware and boot
+// loader) behind a pseudo-terminal, so the program and the tests can run
+// end to end without hardware.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct SimOptions {
+    std::string linkPath;          // symlink to the slave side ("" = none)
+    std::uint32_t baud = 0;        // pace output to this rate (0 = no pacing)
+    int replyLatencyMs = 0;        // extra delay before each reply
+    bool startStreaming = false;   // stream as if "$A7" had been received
+};
+
+enum class Fault {
+    None,
+    NoEcho,            // swallow commands: no echo, no data
+    EchoWithoutData,   // echo, then no data line
+    LateReply,         // data line after 3 s
+    Garbage,           // noise and bytes >= 0x80 mixed into the output
+    OverlongLine,      // one 1100-character line
+    StreamStops,       // the runtime stream falls silent
+    WrongWriteReply,   // boot loader answers a wrong address to "p..."
+    Vanish,            // slave side closed: the device disappears
+};
+
+class VirtualRegulator {
+public:
+    explicit VirtualRegulator(SimOptions options = {});
+    ~VirtualRegulator();
+    VirtualRegulator(const VirtualRegulator&) = delete;
+    VirtualRegulator& operator=(const VirtualRegulator&) = delete;
+
+    bool start(std::string* error = nullptr);   // open the pty and serve
+    void stop();
+    const std::string& slavePath() const;       // the port to open
+
+    // Fault injection: count = how many commands (or lines) it applies to,
+    // -1 = until cleared. failAtRegister: the fault applies when the given
+    // register is accessed.
+    void setFault(Fault fault, int count = -1);
+    void failAtRegister(int reg, Fault fault);
+    void clearFaults();
+    void vanish();                 // close the slave side now
+    bool reappear(std::string* error = nullptr);  // serve again on the same link path
+
+    // Observation for tests.
+    std::vector<std::string> receivedCommands() const;   // lines received, without CR/LF
+    void clearReceived();
+    std::uint32_t registerBits(int reg) const;           // raw 32-bit content
+    void setRegisterBits(int reg, std::uint32_t bits);
+    std::map<std::uint32_t, std::uint16_t> flashWords() const;  // word address -> word
+    bool inBootLoader() const;
+    bool streaming() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim
