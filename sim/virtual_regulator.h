@@ -16,18 +16,25 @@ struct SimOptions {
     std::uint32_t baud = 0;        // pace output to this rate (0 = no pacing)
     int replyLatencyMs = 0;        // extra delay before each reply
     bool startStreaming = false;   // stream as if "$A7" had been received
+    int streamFormat = 7;          // format of startStreaming: 6 or 7
+    bool demo = false;             // PID mode, started, fans on, St1 10 deg C (also in FLASH)
+    std::string version = "TQ-REG V0.215 virtual";  // data line of "$V"
 };
 
+// Counts are per received command, except StreamStops (per runtime line)
+// and WrongWriteReply (per "p" command).
 enum class Fault {
     None,
-    NoEcho,            // swallow commands: no echo, no data
+    NoEcho,            // swallow commands: no echo, no data, no effect
     EchoWithoutData,   // echo, then no data line
     LateReply,         // data line after 3 s
-    Garbage,           // noise and bytes >= 0x80 mixed into the output
-    OverlongLine,      // one 1100-character line
+    Garbage,           // noise and bytes >= 0x80 mixed into the output (the
+                       // runtime lines too while armed); CR/LF never added
+    OverlongLine,      // one 1100-character line before the reply
     StreamStops,       // the runtime stream falls silent
     WrongWriteReply,   // boot loader answers a wrong address to "p..."
-    Vanish,            // slave side closed: the device disappears
+    Vanish,            // slave side closed: the device disappears at the
+                       // next command, which gets no answer
 };
 
 class VirtualRegulator {
@@ -55,7 +62,10 @@ public:
     void clearReceived();
     std::uint32_t registerBits(int reg) const;           // raw 32-bit content
     void setRegisterBits(int reg, std::uint32_t bits);
-    std::map<std::uint32_t, std::uint16_t> flashWords() const;  // word address -> word
+    // Emulated program flash: byte address of each written 16-bit word (the
+    // address of "a%06X" plus 2 per word, as in the HEX file) -> the word as
+    // sent, first byte in the high half ("p1234" stores 0x1234).
+    std::map<std::uint32_t, std::uint16_t> flashWords() const;
     bool inBootLoader() const;
     bool streaming() const;
 

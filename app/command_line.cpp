@@ -1,0 +1,47 @@
+#include "app/command_line.h"
+
+CommandLine CommandLine::parse(const QStringList& args) {
+    CommandLine cl;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&](QString& out) {
+            if (i + 1 >= args.size()) {
+                cl.action = Action::Invalid;
+                cl.error = QStringLiteral("%1 needs an argument").arg(a);
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--simulate")) {
+            cl.simulate = true;
+        } else if (a == QLatin1String("--screenshots")) {
+            if (!next(cl.screenshotDir)) return cl;
+        } else if (a == QLatin1String("--print")) {
+            cl.action = Action::Print;
+        } else if (a == QLatin1String("--print-to")) {
+            cl.action = Action::PrintTo;
+            if (!next(cl.printerName)) return cl;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            cl.action = Action::Invalid;
+            cl.error = QStringLiteral("unknown option %1").arg(a);
+            return cl;
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() > 1) {
+        cl.action = Action::Invalid;
+        cl.error = QStringLiteral("only one file can be opened");
+        return cl;
+    }
+    if (!files.isEmpty()) {
+        cl.fileName = files.first();
+        if (cl.action == Action::NewDocument) cl.action = Action::OpenFile;
+    } else if (cl.action == Action::Print || cl.action == Action::PrintTo) {
+        cl.action = Action::Invalid;
+        cl.error = QStringLiteral("printing needs a file");
+    }
+    return cl;
+}

@@ -1,0 +1,17 @@
+// What the command line asks of a start.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine {
+    enum class Action { NewDocument, OpenFile, Print, PrintTo, Invalid };
+    Action action = Action::NewDocument;
+    QString fileName;
+    QString printerName;
+    bool simulate = false;    // run against the in-process virtual regulator
+    QString screenshotDir;    // --screenshots DIR: grab the windows and quit
+    QString error;            // set for Invalid
+
+    static CommandLine parse(const QStringList& arguments);  // arguments()[1...]
+};

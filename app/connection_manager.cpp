@@ -1,0 +1,285 @@
+#include "app/connection_manager.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+
+#include "app/global_setup.h"
+#include "app/wait_cursor.h"
+#include "runtime/runtime_fan_out.h"
+
+namespace {
+
+QString resultMessage(const char* format, int code) {
+    return QString::asprintf(format, code, resultText(code));
+}
+
+}  // namespace
+
+ConnectionManager::ConnectionManager(GlobalSetup& setup, RuntimeFanOut& fanOut, QObject* parent)
+    : QObject(parent), setup_(setup), fanOut_(fanOut) {
+    searchTimer_.setTimerType(Qt::PreciseTimer);
+    refreshTimer_.setTimerType(Qt::PreciseTimer);
+    sampleTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&searchTimer_, &QTimer::timeout, this, &ConnectionManager::onSearchTimer);
+    connect(&refreshTimer_, &QTimer::timeout, this, &ConnectionManager::onRefreshTimer);
+    connect(&sampleTimer_, &QTimer::timeout, this, &ConnectionManager::onSampleTimer);
+    fanOut_.setLinkProbe([this] { return link_.isOpen() && link_.isLinkUp(); });
+}
+
+ConnectionManager::~ConnectionManager() {
+    generation_++;
+    link_.close();  // ends a waiting search at once
+    joinSearch();
+    link_.setNotify(nullptr);
+    fanOut_.setLinkProbe({});
+}
+
+std::string ConnectionManager::portName() const {
+    return portOverride_.empty() ? setup_.portName : portOverride_;
+}
+
+void ConnectionManager::sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+QString ConnectionManager::connectionIndicatorText() const {
+    static const char* texts[4] = {"CONN: Offline", "CONN: On", "CONN: Valid", "CONN: Online"};
+    const int index = (link_.isOpen() ? 1 : 0) + (link_.isLinkUp() ? 2 : 0);
+    return QString::fromLatin1(texts[index]);
+}
+
+void ConnectionManager::setStatusText(const QString& text) { statusText_ = text; }
+void ConnectionManager::setVersionText(const QString& text) { versionText_ = text; }
+
+void ConnectionManager::showMessage(const QString& text) {
+    messageText_ = QLatin1Char(' ') + text;
+    emit refreshControls();
+}
+
+int ConnectionManager::setConnectionMode(int newMode, bool refresh) {
+    if (newMode == mode_) return mode_;
+    const int oldMode = mode_;
+    mode_ = newMode;
+    if (oldMode == ModeOnline) {
+        link_.autoSendOff();
+        fanOut_.clearPanel();
+        if (refresh) emit refreshControls();
+        refreshTimer_.stop();
+        sampleTimer_.stop();
+        sleepMs(200);
+    }
+    switch (newMode) {
+    case ModeSearch:
+        searchTimer_.start(kSearchPeriodMs);
+        refreshTimer_.stop();
+        sampleTimer_.stop();
+        break;
+    case ModeOnline:
+        link_.autoSend(setup_.ieeeFormat ? 7 : 6);
+        searchTimer_.start(kSearchPeriodMs);
+        refreshTimer_.start(kRefreshPeriodMs);
+        sampleTimer_.start(sampleTimerPeriod_);
+        break;
+    default:
+        searchTimer_.stop();
+        refreshTimer_.stop();
+        sampleTimer_.stop();
+        break;
+    }
+    emit modeChanged(newMode);
+    return oldMode;
+}
+
+void ConnectionManager::setSampleTimerPeriod(int ms) {
+    sampleTimerPeriod_ = std::clamp(ms, 125, 64000);
+    sampleTimer_.start(sampleTimerPeriod_);
+    emit sampleTimerPeriodChanged(sampleTimerPeriod_);
+}
+
+void ConnectionManager::onSearchTimer() {
+    if (mode_ == ModeSearch || mode_ == ModeOnline) emit flashActivityLamp(500);
+    if (mode_ == ModeSearch) startSearch();
+    fanOut_.lampPeriodTick();
+}
+
+void ConnectionManager::onRefreshTimer() {
+    fanOut_.refreshTick();
+    emit refreshControls();
+}
+
+void ConnectionManager::onSampleTimer() {
+    const int missed = fanOut_.sampleTick();
+    if (missed > 3 && mode_ == ModeOnline) {
+        versionText_ = QStringLiteral("--");
+        setConnectionMode(ModeSearch, true);
+        statusText_ = QStringLiteral("error - no regulator found");
+        fanOut_.resetMissedSampleTicks();
+        emit refreshControls();
+    }
+}
+
+void ConnectionManager::joinSearch() {
+    if (searchThread_.joinable()) searchThread_.join();
+}
+
+// One search step on a helper thread: stop a stream that may still run,
+// then ask for the version. A port that went away by itself (a device that
+// vanished) is opened again first, so a returning regulator is found.
+void ConnectionManager::startSearch() {
+    if (searchInFlight_) return;  // ticks that fall due meanwhile merge into one
+    const bool open = link_.isOpen();
+    if (open && !link_.isLinkUp()) return;
+    if (!open && !connected_) return;
+    joinSearch();
+    searchInFlight_ = true;
+    const unsigned generation = generation_;
+    const std::string port = portName();
+    const auto baud = static_cast<std::uint32_t>(setup_.baudRate);
+    searchThread_ = std::thread([this, generation, open, port, baud] {
+        bool reopened = false;
+        int result = Ok;
+        std::string version;
+        if (!open) {
+            result = link_.open(port, baud);
+            reopened = result == Ok;
+            if (reopened) sleepMs(100);
+        }
+        if (result == Ok && generation == generation_) {
+            link_.autoSendOff();
+            sleepMs(150);
+            link_.autoSendOff();
+            sleepMs(150);
+            result = link_.getVersion(version);
+        }
+        const QString text = QString::fromStdString(version);
+        QMetaObject::invokeMethod(
+            this, [this, generation, reopened, result, text] { finishSearch(generation, reopened, result, text); },
+            Qt::QueuedConnection);
+    });
+}
+
+void ConnectionManager::finishSearch(unsigned generation, bool reopened, int result, const QString& version) {
+    searchInFlight_ = false;
+    joinSearch();
+    if (generation != generation_) {
+        // Disconnected meanwhile: a port this search opened must not stay open.
+        if (reopened && !connected_) link_.close();
+        return;
+    }
+    if (reopened) emit portStateChanged();
+    if (result != Ok || mode_ != ModeSearch || !link_.isOpen()) return;
+    versionText_ = version;
+    emit refreshControls();
+    setConnectionMode(ModeOnline, true);
+}
+
+void ConnectionManager::connectPort() {
+    WaitCursor wait;
+    generation_++;
+    mode_ = ModeSearch;
+    const int result = link_.open(portName(), static_cast<std::uint32_t>(setup_.baudRate));
+    sleepMs(100);
+    if (result == Ok && link_.isOpen()) {
+        connected_ = true;
+        link_.setNotify([this](int kind, int length, const char* text) { fanOut_.onNotify(kind, length, text); });
+        showMessage(QStringLiteral("Connected to regulator"));
+        searchTimer_.start(kSearchPeriodMs);
+    } else {
+        versionText_ = QStringLiteral("<error>");
+        showMessage(resultMessage("Error when trying to open the serial port - error %d [%s]", result));
+    }
+    emit portStateChanged();
+}
+
+void ConnectionManager::disconnectPort() {
+    setConnectionMode(ModeSearch, true);
+    searchTimer_.stop();
+    refreshTimer_.stop();
+    sampleTimer_.stop();
+    connected_ = false;
+    generation_++;
+    link_.close();
+    versionText_ = QStringLiteral("<unkown>");
+    showMessage(QStringLiteral("Disconnected from regulator"));
+    emit portStateChanged();
+}
+
+void ConnectionManager::getVersion() {
+    WaitCursor wait;
+    const int old = setConnectionMode(ModeSuspended, true);
+    std::string version;
+    if (link_.getVersion(version) == Ok) {
+        versionText_ = QString::fromStdString(version);
+        showMessage(versionText_);
+    } else {
+        versionText_ = QStringLiteral("<no respons>");
+        emit refreshControls();
+        emit exclamation(QStringLiteral(
+            "Can not connect to regulator board\rPlease check connection cable and power, or "
+            "Firmware version 0.2xx"));
+    }
+    setConnectionMode(old, true);
+    showMessage(QStringLiteral("Get version = ") + versionText_);
+}
+
+int ConnectionManager::runSuspended(const std::function<int()>& operation) {
+    const int old = setConnectionMode(ModeSuspended, true);
+    const int result = operation();
+    setConnectionMode(old, true);
+    return result;
+}
+
+int ConnectionManager::stopRegulator() {
+    const int result = runSuspended([this] { return link_.stop(); });
+    if (result == Ok)
+        showMessage(QStringLiteral("Stop regulator"));
+    else
+        showMessage(resultMessage("Stop regulator error - error %d [%s]", result));
+    return result;
+}
+
+void ConnectionManager::saveToFlash() {
+    runSuspended([this] { return link_.saveToFlash(); });
+    showMessage(QStringLiteral("Save regulator parameters to FLASH"));
+}
+
+void ConnectionManager::readFromFlash() {
+    runSuspended([this] { return link_.reboot(); });
+    showMessage(QStringLiteral("Load regulator parameters from FLASH"));
+}
+
+void ConnectionManager::flashToDefault() {
+    runSuspended([this] { return link_.flashToDefault(); });
+    showMessage(QStringLiteral("Set regulator FLASH to default"));
+}
+
+void ConnectionManager::rebootRegulator() {
+    runSuspended([this] { return link_.reboot(); });
+    showMessage(QStringLiteral("Reboot regulator"));
+}
+
+void ConnectionManager::clearStatus() {
+    runSuspended([this] {
+        int a = 0, b = 0;
+        link_.getStatus(true, a, b);
+        return Ok;
+    });
+    fanOut_.clearAlarms();
+}
+
+void ConnectionManager::applyPortSettings(const std::function<void()>& copyBack) {
+    const bool wasOpen = link_.isOpen();
+    int old = mode_;
+    if (wasOpen) {
+        old = setConnectionMode(ModeSuspended, true);
+        generation_++;
+        link_.close();
+    }
+    copyBack();
+    if (wasOpen) {
+        link_.open(portName(), static_cast<std::uint32_t>(setup_.baudRate));
+        setConnectionMode(old, true);
+    }
+    emit portStateChanged();
+    showMessage(QString::asprintf("Port %s at %d, status = %s", portName().c_str(), setup_.baudRate,
+                                  link_.isOpen() ? "open" : "closed"));
+}

@@ -1,0 +1,236 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/command_ids.h"
+#include "app/frame_commands.h"
+#include "app/global_setup.h"
+#include "app/toolbar_icons.h"
+
+namespace {
+
+QString promptOf(const FrameCommand& c) { return QString::fromUtf8(c.prompt).section('\n', 0, 0); }
+QString tipOf(const FrameCommand& c) { return QString::fromUtf8(c.prompt).section('\n', 1, 1); }
+
+QList<QKeySequence> extraShortcuts(int id) {
+    switch (id) {
+    case cmd::EditUndo: return {QKeySequence(Qt::ALT | Qt::Key_Backspace)};
+    case cmd::EditCut: return {QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
+    case cmd::EditCopy: return {QKeySequence(Qt::CTRL | Qt::Key_Insert)};
+    case cmd::EditPaste: return {QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
+    case cmd::HelpTopics: return {QKeySequence(Qt::Key_F1)};
+    default: return {};
+    }
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint) {
+    setWindowTitle(QStringLiteral("TQ_Interface"));
+    setAcceptDrops(true);
+    for (const FrameCommand& c : frameCommands()) makeCommand(c.id);
+    // Ctrl+Enter presses the status panel's SEND button.
+    QAction* send = new QAction(this);
+    send->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    send->setShortcutContext(Qt::WindowShortcut);
+    addAction(send);
+    commands_.insert(cmd::PanelSend, send);
+
+    QSettings settings(settingsOrganization(), settingsApplication());
+    recent_.load(settings);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &CMainFrame::updateCommands);
+    poll->start(200);
+    qApp->installEventFilter(this);
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    QSettings settings(settingsOrganization(), settingsApplication());
+    recent_.save(settings);
+}
+
+QAction* CMainFrame::makeCommand(int id) {
+    const FrameCommand* c = findFrameCommand(id);
+    QString label = QString::fromUtf8(c->label);
+    QString accel = label.section('\t', 1, 1);
+    label = label.section('\t', 0, 0);
+    auto* a = new QAction(label.isEmpty() ? tipOf(*c) : label, this);
+    a->setStatusTip(promptOf(*c));
+    a->setToolTip(tipOf(*c));
+    QList<QKeySequence> keys;
+    if (!accel.isEmpty()) keys << QKeySequence(accel);
+    keys << extraShortcuts(id);
+    if (!keys.isEmpty()) a->setShortcuts(keys);
+    a->setData(id);
+    commands_.insert(id, a);
+    return a;
+}
+
+void CMainFrame::buildMenus() {
+    for (const MenuLayout& m : menuLayout()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommands);
+        for (int id : m.items) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else if (id == -1) {
+                fileMenu_ = menu;
+                recentAnchor_ = menu->addSeparator();
+                recentAnchor_->setVisible(false);
+            } else {
+                menu->addAction(commands_.value(id));
+            }
+        }
+    }
+    rebuildRecentMenu();
+}
+
+void CMainFrame::buildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Standard"));
+    toolBar_->setObjectName(QStringLiteral("standardToolBar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int id : toolBarLayout()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* a = commands_.value(id);
+        a->setIcon(toolBarIcon(id, style()));
+        toolBar_->addAction(a);
+    }
+    QAction* showToolBar = commands_.value(cmd::ViewToolbar);
+    showToolBar->setCheckable(true);
+    showToolBar->setChecked(true);
+    connect(showToolBar, &QAction::toggled, this, [this](bool on) {
+        toolBar_->setVisible(on);
+        fitToView();
+    });
+}
+
+void CMainFrame::buildStatusBar() {
+    statusBar()->setSizeGripEnabled(false);
+    idleLabel_ = new QLabel(idleText());
+    statusBar()->addWidget(idleLabel_, 1);
+    connectionLabel_ = new QLabel(QStringLiteral("Connection status here"));
+    connectionLabel_->setObjectName(QStringLiteral("connectionPane"));
+    statusBar()->addPermanentWidget(connectionLabel_);
+    const char* names[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        lockLabels_[i] = new QLabel(QString::fromLatin1(names[i]));
+        lockLabels_[i]->setEnabled(false);
+        statusBar()->addPermanentWidget(lockLabels_[i]);
+    }
+    QAction* showStatus = commands_.value(cmd::ViewStatusBar);
+    showStatus->setCheckable(true);
+    showStatus->setChecked(true);
+    connect(showStatus, &QAction::toggled, this, [this](bool on) {
+        statusBar()->setVisible(on);
+        fitToView();
+    });
+}
+
+void CMainFrame::rebuildRecentMenu() {
+    if (!fileMenu_) return;
+    for (QAction* a : recentActions_) {
+        fileMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    recentActions_.clear();
+    const QStringList& files = recent_.files();
+    QAction* before = nullptr;
+    // The entries go between the anchor separator and the next one.
+    const QList<QAction*> all = fileMenu_->actions();
+    const int anchor = all.indexOf(recentAnchor_);
+    if (anchor >= 0 && anchor + 1 < all.size()) before = all[anchor + 1];
+    for (int i = 0; i < files.size(); ++i) {
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), this);
+        a->setStatusTip(QStringLiteral("Open this document"));
+        a->setData(cmd::FileMru1 + i);
+        const QString path = files[i];
+        connect(a, &QAction::triggered, this, [this, path] { emit recentFileChosen(path); });
+        fileMenu_->insertAction(before, a);
+        recentActions_ << a;
+    }
+    recentAnchor_->setVisible(!files.isEmpty());
+}
+
+void CMainFrame::addRecentFile(const QString& path) {
+    recent_.add(path);
+    rebuildRecentMenu();
+    QSettings settings(settingsOrganization(), settingsApplication());
+    recent_.save(settings);
+}
+
+void CMainFrame::setConnectionText(const QString& text) { connectionLabel_->setText(text); }
+QString CMainFrame::connectionText() const { return connectionLabel_->text(); }
+QString CMainFrame::idleText() const {
+    return QStringLiteral("Idle, waiting for user. For Help, press F1");
+}
+
+// The frame's layout keeps the window at exactly the size the form needs.
+void CMainFrame::fitToView() {
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->invalidate();
+    layout()->activate();
+}
+
+void CMainFrame::updateCommands() {
+    if (updater_) updater_();
+}
+
+void CMainFrame::bringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+        emit fileDropped(urls.first().toLocalFile());
+    }
+}
+
+// The lock panes follow the lock keys as the application sees them pressed.
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int index = key == Qt::Key_CapsLock ? 0 : key == Qt::Key_NumLock ? 1
+                          : key == Qt::Key_ScrollLock ? 2 : -1;
+        if (index >= 0 && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+            lockOn_[index] = !lockOn_[index];
+            lockLabels_[index]->setEnabled(lockOn_[index]);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,65 @@
+// The main window: menus, tool bar and status bar around the form view.
+// Fixed size (no sizing border, no maximise box); the view sets the title.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+#include "app/recent_file_list.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QAction* command(int id) const { return commands_.value(id); }
+    RecentFileList& recentFiles() { return recent_; }
+    void addRecentFile(const QString& path);
+
+    void setConnectionText(const QString& text);
+    QString connectionText() const;
+    QString idleText() const;
+    // Resizes the window to fit its central widget exactly and fixes the size.
+    void fitToView();
+    // Called whenever menus open and on a short timer, to enable commands.
+    void setCommandUpdater(std::function<void()> updater) { updater_ = std::move(updater); }
+    void updateCommands();
+
+public slots:
+    void bringToFront();
+
+signals:
+    void fileDropped(const QString& path);
+    void recentFileChosen(const QString& path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* makeCommand(int id);
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void rebuildRecentMenu();
+
+    QHash<int, QAction*> commands_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentAnchor_ = nullptr;  // separator before the recent files
+    QList<QAction*> recentActions_;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* idleLabel_ = nullptr;
+    QLabel* connectionLabel_ = nullptr;
+    QLabel* lockLabels_[3] = {};
+    bool lockOn_[3] = {};
+    RecentFileList recent_;
+    std::function<void()> updater_;
+};

@@ -1,0 +1,50 @@
+#include "firmware/firmware_update_session.h"
+
+#include <cstdio>
+
+#include "link/serial_manager.h"
+
+std::string openPortErrorText(int code) {
+    char text[128];
+    std::snprintf(text, sizeof text, "On open port - error\rError %d [%s]", code,
+                  resultText(code));
+    return text;
+}
+
+int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
+                      const std::function<void()>& dialog) {
+    const bool wasOpen = host.isOpen();
+    int result = 0;
+    if (!wasOpen) {
+        result = host.open(bootSpeed);
+    } else if (speed != bootSpeed) {
+        host.enterBootLoader();
+        host.close();
+        host.pause(kRateSwitchPauseMs);
+        result = host.open(bootSpeed);
+    }
+    if (result != 0) {
+        host.openFailed(result);
+        return result;
+    }
+
+    const int old = host.setConnectionMode(kConnectionModeFirmware);
+    host.showMessage(kMsgDownloadNewFirmware);
+    if (dialog)
+        dialog();
+
+    if (!wasOpen) {
+        host.close();
+        return 0;
+    }
+    if (speed != bootSpeed) {
+        host.close();
+        host.pause(kRateSwitchPauseMs);
+        const int reopened = host.open(speed);
+        if (reopened != 0)
+            host.openFailed(reopened);
+    }
+    host.showMessage(kMsgRestartNewFirmware);
+    host.setConnectionMode(old);
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The "Download firmware" menu command around the dialog: switch the link to
+// the boot loader's rate, hold the connection in its firmware mode while the
+// dialog runs, then restore rate and mode. The window and tqctl share it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+inline constexpr int kConnectionModeFirmware = 4;
+inline constexpr int kRateSwitchPauseMs = 200;
+inline constexpr char kMsgDownloadNewFirmware[] = "Download new firmware...";
+inline constexpr char kMsgRestartNewFirmware[] = "Restart new firmware";
+
+// "On open port - error\rError %d [%s]" with the code and its text.
+std::string openPortErrorText(int code);
+
+// What the command needs of the program that owns the link.
+class FirmwarePortHost {
+public:
+    virtual ~FirmwarePortHost() = default;
+    virtual bool isOpen() const = 0;
+    virtual int open(std::uint32_t baud) = 0;       // the configured port
+    virtual void close() = 0;
+    virtual int enterBootLoader() = 0;              // "$B\r\n"
+    virtual int setConnectionMode(int mode) = 0;    // returns the previous mode
+    virtual void showMessage(const std::string& text) = 0;
+    // A port that could not be opened: the window shows openPortErrorText.
+    virtual void openFailed(int code) = 0;
+    virtual void pause(int milliseconds) = 0;
+};
+
+// Runs the command; `dialog` runs with the port open at `bootSpeed`. Returns
+// 0, or the result code of the failed open (the dialog did not run then).
+int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
+                      const std::function<void()>& dialog);

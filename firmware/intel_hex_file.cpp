@@ -1,0 +1,171 @@
+#include "firmware/intel_hex_file.h"
+
+namespace {
+
+// Upper address values from this one on (0x300000) hold configuration data.
+constexpr std::uint32_t kConfigUpperAddress = 0x30;
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Reads `digits` hexadecimal digits at `pos`; false when the line ends first
+// or a character is not a digit.
+bool readField(std::string_view line, std::size_t& pos, int digits, std::uint32_t& value) {
+    if (line.size() < pos + static_cast<std::size_t>(digits))
+        return false;
+    value = 0;
+    for (int i = 0; i < digits; ++i) {
+        const int d = hexDigit(line[pos++]);
+        if (d < 0)
+            return false;
+        value = value * 16 + static_cast<std::uint32_t>(d);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parseHexRecord(std::string_view line, HexRecord& record) {
+    record.valid = false;
+    record.byteCount = 0;
+    record.address = 0;
+    record.recordType = 0;
+    record.checksum = 0;
+    record.data.fill(0);
+    if (line.empty() || line[0] != ':')
+        return false;
+    std::size_t pos = 1;
+    std::uint32_t count = 0;
+    std::uint32_t address = 0;
+    std::uint32_t type = 0;
+    if (!readField(line, pos, 2, count) || !readField(line, pos, 4, address) ||
+        !readField(line, pos, 2, type))
+        return false;
+    record.byteCount = count;
+    record.address = address;
+    record.recordType = type;
+    std::uint32_t sum = count + (address >> 8) + (address & 0xFF) + type;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t byte = 0;
+        if (!readField(line, pos, 2, byte))
+            return false;
+        record.data[i] = static_cast<std::uint8_t>(byte);
+        sum += byte;
+    }
+    std::uint32_t checksum = 0;
+    if (!readField(line, pos, 2, checksum))
+        return false;
+    record.checksum = checksum;
+    record.valid = ((256 - (sum & 0xFF)) & 0xFF) == checksum;
+    return record.valid;
+}
+
+IntelHexFile::~IntelHexFile() { close(); }
+
+void IntelHexFile::close() {
+    if (file_.is_open())
+        file_.close();
+    file_.clear();
+    recordCount_ = 0;
+}
+
+bool IntelHexFile::open(const std::string& path, int mode) {
+    close();
+    if (mode != kModeRead)
+        return false;
+    file_.open(path, std::ios::in);
+    if (!file_.is_open()) {
+        file_.clear();
+        return false;
+    }
+    std::string line;
+    while (readLine(line) && !line.empty() && line[0] == ':')
+        ++recordCount_;
+    rewind();
+    return true;
+}
+
+bool IntelHexFile::readLine(std::string& text) {
+    text.clear();
+    if (!file_.is_open() || !std::getline(file_, text))
+        return false;
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return true;
+}
+
+bool IntelHexFile::readRecord(HexRecord& record) {
+    std::string line;
+    if (!readLine(line)) {
+        parseHexRecord({}, record);
+        return false;
+    }
+    return parseHexRecord(line, record);
+}
+
+void IntelHexFile::rewind() {
+    if (!file_.is_open())
+        return;
+    file_.clear();
+    file_.seekg(0);
+}
+
+bool IntelHexFile::scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfig) {
+    start = 0;
+    end = 0;
+    hasConfig = false;
+    bool dataSeen = false;
+    bool endSeen = false;
+    bool error = false;
+    std::uint32_t upperStart = 0, upperEnd = 0, lowStart = 0, lowEnd = 0;
+    HexRecord record;
+    while (!endSeen && !error) {
+        if (!readRecord(record) || !record.valid) {
+            error = true;
+            break;
+        }
+        switch (record.recordType) {
+        case kHexRecordData:
+            if (hasConfig)
+                break;
+            if (!dataSeen)
+                lowStart = record.address;
+            dataSeen = true;
+            lowEnd = record.address + record.byteCount;
+            break;
+        case kHexRecordEndOfFile:
+            endSeen = true;
+            break;
+        case kHexRecordUpperAddress:
+        case kHexRecordExtendedLinear: {
+            if (hasConfig)
+                break;
+            const std::uint32_t upper = record.upperAddress();
+            if (upper >= kConfigUpperAddress) {
+                hasConfig = true;
+            } else {
+                upperEnd = upper;
+                if (!dataSeen)
+                    upperStart = upper;
+            }
+            break;
+        }
+        default:
+            error = true;
+            break;
+        }
+    }
+    rewind();
+    if (!endSeen || error)
+        return false;
+    start = upperStart * 65536 + lowStart;
+    end = upperEnd * 65536 + lowEnd;
+    return true;
+}

@@ -1,0 +1,49 @@
+// Reads an Intel HEX text file one record at a time, counts its records and
+// scans it for the program range and configuration data.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "firmware/hex_record.h"
+
+// Parses one record line (":" byte count, address, type, data, checksum).
+// False when the line does not begin with ":", ends before a field is
+// complete or holds a character that is not a hexadecimal digit inside a
+// field; otherwise the record's `valid` flag. Characters after the checksum
+// are ignored.
+bool parseHexRecord(std::string_view line, HexRecord& record);
+
+class IntelHexFile {
+public:
+    static constexpr int kModeRead = 0;
+
+    IntelHexFile() = default;
+    virtual ~IntelHexFile();
+    IntelHexFile(const IntelHexFile&) = delete;
+    IntelHexFile& operator=(const IntelHexFile&) = delete;
+
+    // Closes an open file, opens `path` for reading and counts the lines
+    // that begin with ":" up to the first one that does not; then rewinds.
+    // A file that cannot be opened counts no records; false then.
+    bool open(const std::string& path, int mode = kModeRead);
+    void close();
+
+    virtual bool isValid() const { return recordCount_ > 0; }
+    // The next line without its line end (line feed or CR LF).
+    virtual bool readLine(std::string& text);
+    virtual bool readRecord(HexRecord& record);
+    virtual int count() const { return recordCount_; }
+    virtual void rewind();
+    // Reads every record from the current position up to the end-of-file
+    // record, then rewinds. True when the file can be downloaded: `start` and
+    // `end` are the program range and `hasConfig` tells whether an address
+    // of 0x300000 or above was set.
+    virtual bool scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfig);
+
+private:
+    std::ifstream file_;
+    int recordCount_ = 0;
+};

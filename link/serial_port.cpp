@@ -1,0 +1,294 @@
+#include "link/serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "link/line_settings.h"
+
+namespace {
+
+// How often the ring indicator is looked at while modem events are watched:
+// Linux offers no wait for it that could share the worker's poll.
+constexpr auto kModemCheckPeriod = std::chrono::milliseconds(250);
+
+void raiseWorkerPriority() {
+    sched_param param{};
+    param.sched_priority = 10;
+    // Without the privilege the worker simply keeps normal priority.
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+}  // namespace
+
+SerialPort::SerialPort() { wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+
+SerialPort::~SerialPort() {
+    close();
+    if (worker_.joinable()) {
+        // Only reachable when the port was closed from inside a notification.
+        if (worker_.get_id() == std::this_thread::get_id())
+            worker_.detach();
+        else
+            worker_.join();
+    }
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+void SerialPort::setNotify(Notify fn) { notify_ = std::move(fn); }
+
+std::string SerialPort::portName() const {
+    std::lock_guard<std::mutex> lock(nameMutex_);
+    return portName_;
+}
+
+void SerialPort::wake() {
+    const std::uint64_t one = 1;
+    // A full counter still wakes the worker, so a failed write is harmless.
+    [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+void SerialPort::joinWorker() {
+    if (!worker_.joinable())
+        return;
+    stopRequested_.store(true, std::memory_order_release);
+    wake();
+    worker_.join();
+}
+
+int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataBits,
+                     bool watchModemEvents) {
+    if (std::this_thread::get_id() == workerId_.load())
+        return OpenDeviceFailed;   // cannot re-open from inside a notification
+    std::lock_guard<std::mutex> lock(lifecycle_);
+    running_.store(false);
+    joinWorker();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (name == nullptr)
+        return OpenNoName;
+
+    const std::string path = portDevicePath(name);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return OpenDeviceFailed;
+    // Not shared: refuse a port another program (or link) holds.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return OpenDeviceFailed;
+    }
+    makeExclusive(fd);
+
+    int status = applyLineSettings(fd, baud, parity, dataBits);
+    if (wakeFd_ < 0)
+        status = OpenNoEvents;
+    if (status != 0) {
+        ::close(fd);
+        return status;
+    }
+    holdModemLinesOff(fd);
+    requestLowLatency(fd);
+
+    {
+        std::lock_guard<std::mutex> nameLock(nameMutex_);
+        portName_ = path;
+    }
+    baudRate_.store(baud);
+    parity_ = parity;
+    watchModemEvents_ = watchModemEvents;
+    modemLinesReadable_ = watchModemEvents && readModemLines(fd, lastModemLines_);
+    fd_ = fd;
+    lineLength_ = 0;
+    rxLength_ = 0;
+    rxPos_ = 0;
+    writePending_.store(false);
+    startWrite_.store(false);
+    resumeRead_.store(false);
+    stopRequested_.store(false);
+    std::uint64_t drained = 0;
+    [[maybe_unused]] ssize_t n = ::read(wakeFd_, &drained, sizeof drained);
+    // Running from here on, so a transaction right after open() is accepted.
+    running_.store(true, std::memory_order_release);
+    worker_ = std::thread(&SerialPort::run, this);
+    return OpenOk;
+}
+
+void SerialPort::close() {
+    if (std::this_thread::get_id() == workerId_.load()) {
+        // From inside a notification: the worker ends after it returns and is
+        // joined by the next open(), close() or the destructor.
+        running_.store(false);
+        stopRequested_.store(true, std::memory_order_release);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(lifecycle_);
+    running_.store(false);
+    joinWorker();
+}
+
+void SerialPort::send(const char* data, int length) {
+    if (data == nullptr || length < 0 || length >= kTxCapacity || !isRunning())
+        return;
+    bool idle = false;
+    if (!writePending_.compare_exchange_strong(idle, true, std::memory_order_acq_rel))
+        return;   // the previous block is still being written
+    std::memcpy(txBuffer_, data, static_cast<std::size_t>(length));
+    txLength_ = length;
+    startWrite_.store(true, std::memory_order_release);
+    wake();
+}
+
+void SerialPort::releaseLine() {
+    resumeRead_.store(true, std::memory_order_release);
+    if (std::this_thread::get_id() != workerId_.load())
+        wake();
+}
+
+bool SerialPort::feedLine(unsigned char byte) {
+    // Printable characters only: control characters (line feed included)
+    // and bytes 0x80..0xFF are dropped.
+    if (static_cast<signed char>(byte) >= 0x20)
+        line_[lineLength_++] = static_cast<char>(byte);
+    return lineLength_ >= kMaxLineLength || byte == '\r';
+}
+
+void SerialPort::run() {
+    workerId_.store(std::this_thread::get_id());
+    raiseWorkerPriority();
+    auto notify = [this](int code) {
+        if (notify_)
+            notify_(*this, code);
+        else if (code == LineReceived)
+            resumeRead_.store(true);   // nobody listens: keep reading
+    };
+    notify(PortOpened);
+
+    bool readArmed = true;
+    bool writing = false;
+    int txOffset = 0;
+    auto nextModemCheck = std::chrono::steady_clock::now() + kModemCheckPeriod;
+
+    while (!stopRequested_.load(std::memory_order_acquire)) {
+        // Received bytes first, then the start of a read, then writes.
+        if (!readArmed && resumeRead_.exchange(false, std::memory_order_acq_rel)) {
+            lineLength_ = 0;
+            readArmed = true;
+        }
+        if (readArmed && rxPos_ < rxLength_) {
+            bool complete = false;
+            while (rxPos_ < rxLength_ && !complete)
+                complete = feedLine(rxChunk_[rxPos_++]);
+            if (complete) {
+                readArmed = false;
+                line_[lineLength_] = '\0';
+                notify(LineReceived);
+                continue;
+            }
+        }
+        if (!writing && startWrite_.exchange(false, std::memory_order_acq_rel)) {
+            writing = true;
+            txOffset = 0;
+        }
+        if (writing) {
+            const ssize_t n = ::write(fd_, txBuffer_ + txOffset,
+                                      static_cast<std::size_t>(txLength_ - txOffset));
+            if (n > 0)
+                txOffset += static_cast<int>(n);
+            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                break;
+            if (txOffset >= txLength_) {
+                writing = false;
+                writePending_.store(false, std::memory_order_release);
+                notify(WriteDone);
+                continue;
+            }
+        }
+
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {-1, 0, 0}};
+        const short events = static_cast<short>(
+            (readArmed && rxPos_ >= rxLength_ ? POLLIN : 0) | (writing ? POLLOUT : 0));
+        if (events != 0) {
+            fds[1].fd = fd_;
+            fds[1].events = events;
+        }
+        int waitMs = -1;
+        if (modemLinesReadable_) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                nextModemCheck - std::chrono::steady_clock::now());
+            waitMs = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
+        const int ready = ::poll(fds, 2, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[0].revents & POLLIN) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        }
+        if (fds[1].fd >= 0 && fds[1].revents != 0) {
+            if (fds[1].revents & POLLIN) {
+                const ssize_t n = ::read(fd_, rxChunk_, sizeof rxChunk_);
+                if (n > 0) {
+                    rxLength_ = static_cast<int>(n);
+                    rxPos_ = 0;
+                } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                    break;   // hang-up or I/O error: the device is gone
+                }
+            } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                break;
+            }
+        }
+        if (modemLinesReadable_ && std::chrono::steady_clock::now() >= nextModemCheck) {
+            nextModemCheck = std::chrono::steady_clock::now() + kModemCheckPeriod;
+            int lines = 0;
+            if (readModemLines(fd_, lines)) {
+                if (ringIndicatorOn(lines) && !ringIndicatorOn(lastModemLines_))
+                    notify(Ring);
+                lastModemLines_ = lines;
+            }
+        }
+    }
+
+    running_.store(false, std::memory_order_release);
+    ::close(fd_);
+    fd_ = -1;
+    writePending_.store(false, std::memory_order_release);
+    notify(PortClosed);
+    workerId_.store(std::thread::id{});
+}
+
+std::string portDevicePath(std::string_view name) {
+    if (name.empty())
+        return {};
+    if (name.find('/') != std::string_view::npos)
+        return std::string(name);
+    if (name.size() > 3 && (name.substr(0, 3) == "COM" || name.substr(0, 3) == "com")) {
+        unsigned number = 0;
+        bool digits = true;
+        for (char c : name.substr(3)) {
+            if (c < '0' || c > '9' || number > 100000) {
+                digits = false;
+                break;
+            }
+            number = number * 10 + static_cast<unsigned>(c - '0');
+        }
+        if (digits && number >= 1)
+            return "/dev/ttyS" + std::to_string(number - 1);
+    }
+    return "/dev/" + std::string(name);
+}

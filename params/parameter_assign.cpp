@@ -1,0 +1,170 @@
+#include "params/parameter_assign.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "params/parameter_fields.h"
+
+bool ParseFloatText(std::string_view text, float& out) {
+    if (text.empty())
+        return false;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    float v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+bool ParseUnsignedText(std::string_view text, std::uint32_t& out) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return false;
+    std::uint32_t v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return false;
+    out = v;
+    return true;
+}
+
+std::string FloatText(float value) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("?");
+}
+
+namespace {
+
+bool badValue(std::string_view name, std::string_view value, std::string& error) {
+    error = "bad value for " + std::string(name) + ": \"" + std::string(value) + "\"";
+    return false;
+}
+
+bool unknownName(std::string_view name, std::string& error) {
+    error = "unknown parameter " + std::string(name);
+    return false;
+}
+
+// "record12" -> 12, "channel3" -> 3: the number after `word`, below `limit`.
+bool indexAfter(std::string_view part, std::string_view word, unsigned limit, unsigned& index) {
+    if (part.substr(0, word.size()) != word)
+        return false;
+    std::uint32_t v = 0;
+    const std::string_view digits = part.substr(word.size());
+    if (digits.empty() || digits.size() > 3 || !ParseUnsignedText(digits, v) || v >= limit ||
+        (digits.front() == '0' && digits.size() > 1))
+        return false;
+    index = v;
+    return true;
+}
+
+template <typename Record>
+bool assignRecordField(Record& r, std::string_view field, std::string_view value,
+                       std::string_view name, std::string& error) {
+    if (field == "name") {
+        if (value.size() > kSensorNameMax || value.find('\0') != std::string_view::npos)
+            return badValue(name, value, error);
+        r.setName(value);
+        return true;
+    }
+    if (field == "type")
+        return ParseUnsignedText(value, r.type) || badValue(name, value, error);
+    if constexpr (std::is_same_v<Record, SensorCalibrationEx>) {
+        if (field == "potGain")
+            return ParseUnsignedText(value, r.potGain) || badValue(name, value, error);
+        if (field == "potOffset")
+            return ParseUnsignedText(value, r.potOffset) || badValue(name, value, error);
+    }
+    if (field == "gain")
+        return ParseFloatText(value, r.gain) || badValue(name, value, error);
+    if (field == "offset")
+        return ParseFloatText(value, r.offset) || badValue(name, value, error);
+    if (field.size() == 2 && field[0] == 'd' && field[1] >= '0' && field[1] <= '5')
+        return ParseFloatText(value, r.d[field[1] - '0']) || badValue(name, value, error);
+    return unknownName(name, error);
+}
+
+template <typename Record>
+bool assignSlot(SensorSlot<Record>& slot, std::string_view rest, std::string_view value,
+                std::string_view name, std::string& error) {
+    if (rest == "select") {
+        std::uint32_t v = 0;
+        if (!ParseUnsignedText(value, v) || v >= slot.records.size())
+            return badValue(name, value, error);
+        slot.select = v;
+        return true;
+    }
+    const auto dot = rest.find('.');
+    unsigned index = 0;
+    if (dot == std::string_view::npos ||
+        !indexAfter(rest.substr(0, dot), "record", kSensorRecordCount, index))
+        return unknownName(name, error);
+    // Parse into a copy so a bad value leaves the record as it was.
+    Record r = slot.records[index];
+    if (!assignRecordField(r, rest.substr(dot + 1), value, name, error))
+        return false;
+    slot.records[index] = r;
+    return true;
+}
+
+bool assignChannel(RuntimeBlockEntries& channels, std::string_view rest, std::string_view value,
+                   std::string_view name, std::string& error) {
+    const auto dot = rest.find('.');
+    unsigned index = 0;
+    if (dot == std::string_view::npos ||
+        !indexAfter(rest.substr(0, dot), "channel", kRuntimeBlockChannels, index))
+        return unknownName(name, error);
+    const std::string_view field = rest.substr(dot + 1);
+    RuntimeBlockEntry& e = channels[index];
+    if (field == "min")
+        return ParseFloatText(value, e.min) || badValue(name, value, error);
+    if (field == "max")
+        return ParseFloatText(value, e.max) || badValue(name, value, error);
+    if (field == "enabled") {
+        if (value == "1" || value == "true" || value == "on")
+            e.enabled = true;
+        else if (value == "0" || value == "false" || value == "off")
+            e.enabled = false;
+        else
+            return badValue(name, value, error);
+        return true;
+    }
+    return unknownName(name, error);
+}
+
+}  // namespace
+
+bool AssignParameter(ParameterSet& p, RuntimeBlockEntries* channels, std::string_view name,
+                     std::string_view value, std::string& error) {
+    if (name == "notes") {
+        p.notes = std::string(value);
+        return true;
+    }
+    if (const ParameterField* f = FindParameterField(name)) {
+        if (f->isFloat())
+            return ParseFloatText(value, p.*std::get<float ParameterSet::*>(f->member)) ||
+                   badValue(name, value, error);
+        return ParseUnsignedText(value, p.*std::get<std::uint32_t ParameterSet::*>(f->member)) ||
+               badValue(name, value, error);
+    }
+    if (name.substr(0, 6) == "sensor" && name.size() > 8 && name[7] == '.') {
+        const std::string_view rest = name.substr(8);
+        switch (name[6]) {
+        case '1': return assignSlot(p.sensor1, rest, value, name, error);
+        case '2': return assignSlot(p.sensor2, rest, value, name, error);
+        case '3': return assignSlot(p.sensor3, rest, value, name, error);
+        case '4': return assignSlot(p.sensor4, rest, value, name, error);
+        default: break;
+        }
+    }
+    if (name.substr(0, 7) == "channel" && channels)
+        return assignChannel(*channels, name, value, name, error);
+    return unknownName(name, error);
+}

@@ -1,0 +1,97 @@
+// tq-sim: serves a virtual regulator on a pseudo-terminal until SIGINT or
+// SIGTERM, printing the port to open on its first line of output.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <semaphore.h>
+
+#include "sim/virtual_regulator.h"
+
+namespace {
+
+sem_t stopSignal;
+
+void onSignal(int)
+{
+    sem_post(&stopSignal);  // async-signal-safe
+}
+
+int usage(const char* argv0)
+{
+    std::fprintf(stderr,
+                 "usage: %s [--link PATH] [--baud N] [--latency MS] [--format 6|7] [--demo]\n"
+                 "  --link PATH   symlink to the port (replaced if stale)\n"
+                 "  --baud N      pace the output to N baud (default: no pacing)\n"
+                 "  --latency MS  delay every reply by MS milliseconds\n"
+                 "  --format 6|7  stream runtime lines from the start in this format\n"
+                 "  --demo        regulate from the start: PID mode, St1 10 C, fans on\n",
+                 argv0);
+    return 64;
+}
+
+bool parseNumber(const char* text, long min, long max, long& out)
+{
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    sim::SimOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        long v = 0;
+        if (arg == "--link" && hasValue) {
+            options.linkPath = argv[++i];
+        } else if (arg == "--baud" && hasValue && parseNumber(argv[i + 1], 0, 4000000, v)) {
+            options.baud = static_cast<std::uint32_t>(v);
+            ++i;
+        } else if (arg == "--latency" && hasValue && parseNumber(argv[i + 1], 0, 60000, v)) {
+            options.replyLatencyMs = static_cast<int>(v);
+            ++i;
+        } else if (arg == "--format" && hasValue && parseNumber(argv[i + 1], 6, 7, v)) {
+            options.startStreaming = true;
+            options.streamFormat = static_cast<int>(v);
+            ++i;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--help" || arg == "-h") {
+            usage(argv[0]);
+            return 0;
+        } else {
+            return usage(argv[0]);
+        }
+    }
+
+    sem_init(&stopSignal, 0, 0);
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    sim::VirtualRegulator regulator(options);
+    std::string error;
+    if (!regulator.start(&error)) {
+        std::fprintf(stderr, "tq-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", regulator.slavePath().c_str());
+    std::fflush(stdout);
+
+    while (sem_wait(&stopSignal) != 0) {
+    }
+    regulator.stop();  // removes the symlink
+    return 0;
+}

@@ -1,0 +1,391 @@
+#include "sim/regulator_server.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include "sim/firmware_commands.h"
+
+namespace sim {
+
+namespace {
+
+constexpr std::size_t kStreamBacklog = 0;  // a sample finding the transmitter busy is skipped
+constexpr auto kPresencePoll = std::chrono::milliseconds(20);
+
+// The wrong address of the WrongWriteReply fault.
+std::string wrongAddress(const std::string& reply)
+{
+    const unsigned long a = std::strtoul(reply.c_str(), nullptr, 16);
+    char text[16];
+    std::snprintf(text, sizeof text, "%06lX", (a + 2) & 0xFFFFFFul);
+    return text;
+}
+
+void applyDemoSettings(RegisterBank& bank)
+{
+    bank.setBits(reg::St1, floatBits(10.0f));
+    bank.setBits(reg::RegulatorFlags, 6 | 0x80);  // PID, Autostart
+    bank.setBits(reg::Fan1Mode, 5);               // Algo on the heat sink
+    bank.setBits(reg::Fan2Mode, 2);               // on while cooling
+    bank.saveToFlash();
+}
+
+}  // namespace
+
+RegulatorServer::RegulatorServer(SimOptions options) : options_(std::move(options))
+{
+    output_.setBaud(options_.baud);
+    board_.version = options_.version;
+    if (options_.demo)
+        applyDemoSettings(board_.bank);
+}
+
+RegulatorServer::~RegulatorServer()
+{
+    stop();
+}
+
+bool RegulatorServer::start(std::string* error)
+{
+    if (thread_.joinable())
+        return true;
+    if (!reopen(error))
+        return false;
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0) {
+        if (error)
+            *error = "eventfd failed";
+        pty_.close();
+        return false;
+    }
+    board_.reboot();
+    if (options_.startStreaming)
+        board_.streamFormat = options_.streamFormat == 6 ? 6 : 7;
+    nextSample_ = Clock::now() + kSamplePeriod;
+    stopRequested_ = false;
+    thread_ = std::thread([this] { serve(); });
+    return true;
+}
+
+void RegulatorServer::stop()
+{
+    if (thread_.joinable()) {
+        stopRequested_ = true;
+        wake();
+        thread_.join();
+    }
+    std::lock_guard lock(mutex_);
+    pty_.close();
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+        wakeFd_ = -1;
+    }
+    // Tasks posted while stopping are run here so that no caller waits forever.
+    runTasks();
+}
+
+void RegulatorServer::wake()
+{
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void RegulatorServer::runOnServer(const std::function<void()>& fn)
+{
+    std::unique_lock lock(mutex_);
+    if (!thread_.joinable() || stopRequested_ || std::this_thread::get_id() == thread_.get_id()) {
+        fn();
+        return;
+    }
+    Task task{fn};
+    tasks_.push_back(&task);
+    wake();
+    done_.wait(lock, [&] { return task.done; });
+}
+
+void RegulatorServer::runTasks()
+{
+    while (!tasks_.empty()) {
+        Task* t = tasks_.front();
+        tasks_.pop_front();
+        t->fn();
+        t->done = true;
+    }
+    done_.notify_all();
+}
+
+void RegulatorServer::serve()
+{
+    std::unique_lock lock(mutex_);
+    while (!stopRequested_) {
+        runTasks();
+        Clock::time_point now = Clock::now();
+        tick(now);
+        checkPresence();
+        bool wouldBlock = false;
+        transmit(now, wouldBlock);
+
+        now = Clock::now();
+        Clock::time_point due = nextSample_;
+        if (clientPresent_ && !wouldBlock)
+            due = std::min(due, output_.nextDue(now));
+        if (!clientPresent_)
+            due = std::min(due, now + kPresencePoll);
+        auto wait = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
+        const int timeoutMs = wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
+
+        pollfd fds[2];
+        fds[0] = {wakeFd_, POLLIN, 0};
+        int count = 1;
+        if (clientPresent_ && pty_.isOpen()) {
+            fds[1] = {pty_.masterFd(), static_cast<short>(POLLIN | (wouldBlock ? POLLOUT : 0)), 0};
+            count = 2;
+        }
+        lock.unlock();
+        const int ready = ::poll(fds, static_cast<nfds_t>(count), timeoutMs);
+        lock.lock();
+        if (ready <= 0)
+            continue;
+        if (fds[0].revents & POLLIN) {
+            std::uint64_t v;
+            [[maybe_unused]] ssize_t n = ::read(wakeFd_, &v, sizeof v);
+        }
+        if (count == 2 && pty_.isOpen() && clientPresent_) {
+            if (fds[1].revents & POLLIN)
+                readInput();
+            if (clientPresent_ && (fds[1].revents & (POLLHUP | POLLERR)))
+                clientGone();
+        }
+    }
+}
+
+void RegulatorServer::tick(Clock::time_point now)
+{
+    bool sampled = false;
+    while (now >= nextSample_) {
+        board_.model.step(board_.bank, std::chrono::duration<double>(kSamplePeriod).count());
+        board_.noteStatus(board_.model.status());
+        nextSample_ += kSamplePeriod;
+        sampled = true;
+        if (now - nextSample_ > std::chrono::seconds(1))
+            nextSample_ = now + kSamplePeriod;  // fell far behind: do not race to catch up
+    }
+    if (!sampled || board_.streamFormat == 0 || board_.inBootLoader || !clientPresent_)
+        return;
+    if (faults_.take(Fault::StreamStops))
+        return;
+    if (output_.pending() > kStreamBacklog)
+        return;  // the line is busy: this sample is not sent
+    send(formatRuntimeLine(board_.model.record(), board_.streamFormat) + "\r\n", now,
+         faults_.active(Fault::Garbage));
+}
+
+void RegulatorServer::checkPresence()
+{
+    if (clientPresent_ || !pty_.isOpen())
+        return;
+    pollfd p{pty_.masterFd(), POLLIN, 0};
+    if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP)) {
+        clientPresent_ = true;
+        splitter_.reset();
+    }
+}
+
+void RegulatorServer::clientGone()
+{
+    clientPresent_ = false;
+    output_.clear();
+    splitter_.reset();
+    pty_.discardSlaveInput();
+}
+
+void RegulatorServer::readInput()
+{
+    char buffer[4096];
+    std::vector<std::string> lines;
+    for (;;) {
+        const ssize_t n = ::read(pty_.masterFd(), buffer, sizeof buffer);
+        if (n > 0) {
+            splitter_.feed(buffer, static_cast<std::size_t>(n), lines);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno != EAGAIN)
+            clientGone();
+        break;
+    }
+    const Clock::time_point now = Clock::now();
+    for (const std::string& line : lines) {
+        if (!pty_.isOpen() || !clientPresent_)
+            break;
+        handleLine(line, now);
+    }
+}
+
+void RegulatorServer::transmit(Clock::time_point now, bool& wouldBlock)
+{
+    wouldBlock = false;
+    if (!clientPresent_ || !pty_.isOpen())
+        return;
+    while (output_.readyNow(now)) {
+        if (!output_.transmit(pty_.masterFd(), now, wouldBlock)) {
+            clientGone();
+            return;
+        }
+        if (wouldBlock)
+            return;
+    }
+}
+
+void RegulatorServer::send(const std::string& text, Clock::time_point readyAt, bool garbage)
+{
+    if (!clientPresent_)
+        return;  // nobody listens: the bytes are lost, as on a real line
+    output_.push(garbage ? garble(text, garbleSeed_) : text, readyAt);
+}
+
+void RegulatorServer::handleLine(const std::string& line, Clock::time_point now)
+{
+    received_.push_back(line);
+    const Fault atRegister =
+        board_.inBootLoader ? Fault::None : faults_.forRegister(registerOfCommand(line));
+    const auto applies = [&](Fault f) {
+        const bool armed = faults_.take(f);  // every armed fault uses one count
+        return armed || atRegister == f;
+    };
+    const bool vanish = applies(Fault::Vanish);
+    const bool noEcho = applies(Fault::NoEcho);
+    const bool noData = applies(Fault::EchoWithoutData);
+    const bool late = applies(Fault::LateReply);
+    const bool garbage = applies(Fault::Garbage);
+    const bool overlong = applies(Fault::OverlongLine);
+    if (vanish) {
+        vanishNow();
+        return;
+    }
+    if (noEcho)
+        return;
+
+    Reply reply;
+    bool leave = false;
+    if (board_.inBootLoader) {
+        reply = board_.loader.handle(line, leave);
+        if (reply.flashWrite && !reply.data.empty() && faults_.take(Fault::WrongWriteReply))
+            reply.data[0] = wrongAddress(reply.data[0]);
+    } else {
+        reply = handleFirmwareCommand(board_, line);
+    }
+    if (leave)
+        board_.reboot();  // "g": the firmware starts again
+
+    const Clock::time_point readyAt = now + std::chrono::milliseconds(options_.replyLatencyMs);
+    const std::string eol = reply.eol;
+    if (overlong)
+        send(overlongLine() + eol, readyAt, garbage);
+    if (reply.echo)
+        send(line + eol, readyAt, garbage);
+    if (noData)
+        return;
+    for (const std::string& d : reply.data)
+        send(d + eol, late ? readyAt + kLateReply : readyAt, garbage);
+}
+
+void RegulatorServer::vanishNow()
+{
+    clientPresent_ = false;
+    output_.clear();
+    splitter_.reset();
+    pty_.close();
+}
+
+bool RegulatorServer::reopen(std::string* error)
+{
+    if (pty_.isOpen())
+        return true;
+    if (!pty_.open(options_.linkPath, error))
+        return false;
+    portPath_ = pty_.portPath();
+    clientPresent_ = false;
+    return true;
+}
+
+void RegulatorServer::setFault(Fault fault, int count)
+{
+    std::lock_guard lock(mutex_);
+    faults_.set(fault, count);
+}
+
+void RegulatorServer::failAtRegister(int reg, Fault fault)
+{
+    std::lock_guard lock(mutex_);
+    faults_.atRegister(reg, fault);
+}
+
+void RegulatorServer::clearFaults()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+void RegulatorServer::vanish()
+{
+    runOnServer([this] { vanishNow(); });
+}
+
+bool RegulatorServer::reappear(std::string* error)
+{
+    bool ok = false;
+    runOnServer([&] { ok = reopen(error); });
+    return ok;
+}
+
+std::vector<std::string> RegulatorServer::receivedCommands() const
+{
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+void RegulatorServer::clearReceived()
+{
+    std::lock_guard lock(mutex_);
+    received_.clear();
+}
+
+std::uint32_t RegulatorServer::registerBits(int reg) const
+{
+    std::lock_guard lock(mutex_);
+    return board_.bank.bits(reg);
+}
+
+void RegulatorServer::setRegisterBits(int reg, std::uint32_t bits)
+{
+    std::lock_guard lock(mutex_);
+    board_.bank.setBits(reg, bits);
+}
+
+std::map<std::uint32_t, std::uint16_t> RegulatorServer::flashWords() const
+{
+    std::lock_guard lock(mutex_);
+    return board_.loader.flash();
+}
+
+bool RegulatorServer::inBootLoader() const
+{
+    std::lock_guard lock(mutex_);
+    return board_.inBootLoader;
+}
+
+bool RegulatorServer::streaming() const
+{
+    std::lock_guard lock(mutex_);
+    return board_.streamFormat != 0 && !board_.inBootLoader;
+}
+
+}  // namespace sim

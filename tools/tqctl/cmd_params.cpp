@@ -1,0 +1,285 @@
+// Parameter files: new, show [--json], set NAME=VALUE ... Errors print the
+// texts the program's message boxes show.
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "command.h"
+#include "params/parameter_assign.h"
+#include "params/parameter_fields.h"
+#include "params/tq_interface_doc.h"
+#include "runtime/channel_table.h"
+
+namespace tqctl {
+namespace {
+
+constexpr int kExitFileError = 1;
+
+// Stands in for the main window: owns the graph channel table and notes
+// whether the file held a graph block.
+struct TableView : DocumentView {
+    ChannelTable table;
+    bool hadBlock = false;
+
+    TableView() {
+        table.setOnBlockLoaded([this] { hadBlock = true; });
+    }
+    void resetChannelTable() override { table.reset(); }
+    RuntimeBlockOwner* runtimeBlockOwner() override { return &table; }
+};
+
+int fileError(const DocOutcome& outcome) {
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return kExitFileError;
+}
+
+// ---- output ---------------------------------------------------------------
+
+std::string jsonString(std::string_view s) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            // Copy a well-formed UTF-8 sequence; anything else becomes U+FFFD.
+            const int len = c >= 0xF0 && c < 0xF5   ? 4
+                            : c >= 0xE0             ? 3
+                            : c >= 0xC2 && c < 0xE0 ? 2
+                                                    : 0;
+            bool ok = len > 0 && i + len <= s.size();
+            for (int k = 1; ok && k < len; ++k)
+                ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+            if (ok) {
+                out.append(s.substr(i, len));
+                i += len - 1;
+            } else {
+                out += "\\ufffd";
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonFloat(float v) {
+    return std::isfinite(v) ? FloatText(v) : "null";
+}
+
+std::string fieldText(const ParameterSet& p, const ParameterField& f, bool json) {
+    if (f.isFloat()) {
+        const float v = p.*std::get<float ParameterSet::*>(f.member);
+        return json ? jsonFloat(v) : FloatText(v);
+    }
+    return std::to_string(p.*std::get<std::uint32_t ParameterSet::*>(f.member));
+}
+
+template <typename Record>
+std::string recordText(const Record& r, bool json) {
+    std::string pot;
+    if constexpr (std::is_same_v<Record, SensorCalibrationEx>)
+        pot = json ? ", \"potGain\": " + std::to_string(r.potGain) +
+                         ", \"potOffset\": " + std::to_string(r.potOffset)
+                   : " potGain=" + std::to_string(r.potGain) +
+                         " potOffset=" + std::to_string(r.potOffset);
+    std::string d;
+    for (int k = 0; k < 6; ++k)
+        d += (k ? ", " : "") + (json ? jsonFloat(r.d[k]) : FloatText(r.d[k]));
+    if (json)
+        return "{\"name\": " + jsonString(r.nameText()) + ", \"type\": " + std::to_string(r.type) +
+               pot + ", \"gain\": " + jsonFloat(r.gain) + ", \"offset\": " + jsonFloat(r.offset) +
+               ", \"d\": [" + d + "]}";
+    return "name=" + jsonString(r.nameText()) + " type=" + std::to_string(r.type) + pot +
+           " gain=" + FloatText(r.gain) + " offset=" + FloatText(r.offset) + " d=[" + d + "]";
+}
+
+template <typename Record>
+void printSlot(int number, const SensorSlot<Record>& slot, bool json, bool last) {
+    if (json) {
+        std::printf("  \"sensor%d\": {\"select\": %u, \"selected\": %s, \"records\": [\n", number,
+                    slot.select, jsonString(slot.selected().nameText()).c_str());
+        for (int i = 0; i < kSensorRecordCount; ++i)
+            std::printf("    %s%s\n", recordText(slot.records[i], true).c_str(),
+                        i + 1 < kSensorRecordCount ? "," : "");
+        std::printf("  ]}%s\n", last ? "" : ",");
+        return;
+    }
+    std::printf("sensor%d.select = %u (%s)\n", number, slot.select,
+                jsonString(slot.selected().nameText()).c_str());
+    for (int i = 0; i < kSensorRecordCount; ++i)
+        std::printf("sensor%d.record%d: %s\n", number, i,
+                    recordText(slot.records[i], false).c_str());
+}
+
+void printText(const std::string& path, const CTQ_InterfaceDoc& doc, const TableView& view) {
+    std::printf("file = %s\nversion = %u\nnotes = %s\n", path.c_str(), doc.fileVersion(),
+                jsonString(doc.notes).c_str());
+    for (const ParameterField& f : ParameterFields())
+        std::printf("%s = %s\n", f.name, fieldText(doc, f, false).c_str());
+    printSlot(1, doc.sensor1, false, false);
+    printSlot(2, doc.sensor2, false, false);
+    printSlot(3, doc.sensor3, false, false);
+    printSlot(4, doc.sensor4, false, true);
+    if (!view.hadBlock)
+        std::printf("graph block: none (default channel table)\n");
+    for (int c = 0; c < kGraphChannelCount; ++c)
+        std::printf("channel%d %-9s enabled=%d min=%s max=%s\n", c, GraphChannels()[c].name,
+                    view.table[c].enabled ? 1 : 0, FloatText(view.table[c].min).c_str(),
+                    FloatText(view.table[c].max).c_str());
+}
+
+void printJson(const std::string& path, const CTQ_InterfaceDoc& doc, const TableView& view) {
+    std::printf("{\n  \"file\": %s,\n  \"version\": %u,\n  \"graphBlock\": %s,\n  \"notes\": %s,\n",
+                jsonString(path).c_str(), doc.fileVersion(), view.hadBlock ? "true" : "false",
+                jsonString(doc.notes).c_str());
+    for (const ParameterField& f : ParameterFields())
+        std::printf("  \"%s\": %s,\n", f.name, fieldText(doc, f, true).c_str());
+    printSlot(1, doc.sensor1, true, false);
+    printSlot(2, doc.sensor2, true, false);
+    printSlot(3, doc.sensor3, true, false);
+    printSlot(4, doc.sensor4, true, false);
+    std::printf("  \"channels\": [\n");
+    for (int c = 0; c < kGraphChannelCount; ++c)
+        std::printf("    {\"name\": %s, \"enabled\": %s, \"min\": %s, \"max\": %s}%s\n",
+                    jsonString(GraphChannels()[c].name).c_str(),
+                    view.table[c].enabled ? "true" : "false", jsonFloat(view.table[c].min).c_str(),
+                    jsonFloat(view.table[c].max).c_str(), c + 1 < kGraphChannelCount ? "," : "");
+    std::printf("  ]\n}\n");
+}
+
+// ---- commands -------------------------------------------------------------
+
+int runNew(Context& ctx, const std::vector<std::string>& args);
+int runShow(Context& ctx, const std::vector<std::string>& args);
+int runSet(Context& ctx, const std::vector<std::string>& args);
+
+const Command kNew{"new", "new FILE.tq [--force]",
+                   "write a default parameter file (--force replaces an existing one)", runNew};
+const Command kShow{"show", "show FILE.tq [--json]", "print every value of a parameter file",
+                    runShow};
+const Command kSet{"set", "set FILE.tq NAME=VALUE ...",
+                   "change values of a parameter file by name and save it", runSet};
+
+// Opens `path` into `doc`, which has `view` attached.
+DocOutcome openFile(CTQ_InterfaceDoc& doc, TableView& view, const std::string& path) {
+    doc.AddView(&view);
+    return doc.OnOpenDocument(path);
+}
+
+int runNew(Context&, const std::vector<std::string>& args) {
+    std::string path;
+    bool force = false;
+    for (const std::string& a : args) {
+        if (a == "--force")
+            force = true;
+        else if (!a.empty() && a[0] == '-')
+            return usageError(kNew, "unknown option " + a);
+        else if (path.empty())
+            path = a;
+        else
+            return usageError(kNew, "unexpected argument " + a);
+    }
+    if (path.empty())
+        return usageError(kNew, "no file name given");
+    struct stat st;
+    if (!force && stat(path.c_str(), &st) == 0) {
+        std::fprintf(stderr, "%s exists (use --force to replace it)\n", path.c_str());
+        return kExitFileError;
+    }
+    CTQ_InterfaceDoc doc;
+    TableView view;
+    doc.AddView(&view);
+    doc.OnNewDocument();
+    const DocOutcome saved = doc.SaveAs(path);
+    if (!saved)
+        return fileError(saved);
+    std::printf("%s written\n", path.c_str());
+    return 0;
+}
+
+int runShow(Context&, const std::vector<std::string>& args) {
+    std::string path;
+    bool json = false;
+    for (const std::string& a : args) {
+        if (a == "--json")
+            json = true;
+        else if (!a.empty() && a[0] == '-')
+            return usageError(kShow, "unknown option " + a);
+        else if (path.empty())
+            path = a;
+        else
+            return usageError(kShow, "unexpected argument " + a);
+    }
+    if (path.empty())
+        return usageError(kShow, "no file name given");
+    CTQ_InterfaceDoc doc;
+    TableView view;
+    const DocOutcome opened = openFile(doc, view, path);
+    if (!opened)
+        return fileError(opened);
+    if (json)
+        printJson(path, doc, view);
+    else
+        printText(path, doc, view);
+    return 0;
+}
+
+int runSet(Context&, const std::vector<std::string>& args) {
+    if (args.empty())
+        return usageError(kSet, "no file name given");
+    if (args.size() < 2)
+        return usageError(kSet, "no NAME=VALUE given");
+    const std::string& path = args[0];
+    CTQ_InterfaceDoc doc;
+    TableView view;
+    const DocOutcome opened = openFile(doc, view, path);
+    if (!opened)
+        return fileError(opened);
+
+    // Every assignment goes into copies; the file is written only when all
+    // of them are valid.
+    ParameterSet values = doc;
+    RuntimeBlockEntries channels = view.table.runtimeBlockEntries();
+    bool channelsChanged = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const auto eq = args[i].find('=');
+        if (eq == std::string::npos || eq == 0)
+            return usageError(kSet, "expected NAME=VALUE, got \"" + args[i] + "\"");
+        const std::string name = args[i].substr(0, eq);
+        std::string error;
+        if (!AssignParameter(values, &channels, name, std::string_view(args[i]).substr(eq + 1),
+                             error))
+            return usageError(kSet, error);
+        channelsChanged = channelsChanged || name.rfind("channel", 0) == 0;
+    }
+
+    static_cast<ParameterSet&>(doc) = values;
+    if (channelsChanged) {
+        RuntimeBlock block;
+        block.tagMatched = true;
+        block.count = kGraphChannelCount;
+        block.entries.assign(channels.begin(), channels.end());
+        view.table.applyRuntimeBlock(block);
+    } else if (!view.hadBlock) {
+        doc.RemoveView(&view);  // keep a file without a graph block without one
+    }
+    const DocOutcome saved = doc.SaveAs(path);
+    if (!saved)
+        return fileError(saved);
+    return 0;
+}
+
+const Registrar kRegisterNew{kNew};
+const Registrar kRegisterShow{kShow};
+const Registrar kRegisterSet{kSet};
+
+}  // namespace
+}  // namespace tqctl

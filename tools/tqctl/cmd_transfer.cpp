@@ -1,0 +1,144 @@
+// Parameter transfer: download FILE.tq to the regulator, get the regulator's
+// parameters into FILE.tq. Both run the program's own transfer and print the
+// message line as it changes.
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "command.h"
+#include "link/serial_manager.h"
+#include "params/register_io_serial.h"
+#include "params/register_transfer.h"
+#include "params/tq_interface_doc.h"
+#include "runtime/channel_table.h"
+
+namespace tqctl {
+namespace {
+
+constexpr int kExitFileError = 1;
+
+// Stands in for the main window: holds the graph channel table so that a
+// file keeps its graph block.
+struct TableView : DocumentView {
+    ChannelTable table;
+    bool hadBlock = false;
+
+    TableView() {
+        table.setOnBlockLoaded([this] { hadBlock = true; });
+    }
+    void resetChannelTable() override { table.reset(); }
+    RuntimeBlockOwner* runtimeBlockOwner() override { return &table; }
+};
+
+// The connection of tqctl: no runtime stream runs, so a mode change only
+// notes the mode; messages go to the terminal.
+class ToolTransferHost : public TransferHost {
+public:
+    explicit ToolTransferHost(SerialManager& link) : link_(link) {}
+    bool isLinkOpen() const override { return link_.isOpen(); }
+    int setConnectionMode(int mode) override {
+        const int old = mode_;
+        mode_ = mode;
+        return old;
+    }
+    void showMessage(const std::string& text) override {
+        std::printf(" %s\n", text.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    SerialManager& link_;
+    int mode_ = 0;
+};
+
+struct TransferArgs {
+    std::string path;
+    TransferSettings settings;
+};
+
+// Parses FILE.tq [--ieee 0|1] [--service]; returns an error text or "".
+std::string parseArgs(const std::vector<std::string>& args, bool allowService, TransferArgs& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--ieee") {
+            if (i + 1 >= args.size() || (args[i + 1] != "0" && args[i + 1] != "1"))
+                return "--ieee takes 0 or 1";
+            out.settings.ieee = args[++i] == "1";
+        } else if (a == "--service" && allowService) {
+            out.settings.serviceMode = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option " + a;
+        } else if (out.path.empty()) {
+            out.path = a;
+        } else {
+            return "unexpected argument " + a;
+        }
+    }
+    return out.path.empty() ? "no file name given" : "";
+}
+
+int fileError(const DocOutcome& outcome) {
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return kExitFileError;
+}
+
+int runDownload(Context& ctx, const std::vector<std::string>& args);
+int runGet(Context& ctx, const std::vector<std::string>& args);
+
+const Command kDownload{"download", "download FILE.tq [--ieee 0|1] [--service]",
+                        "download a parameter file to the regulator", runDownload};
+const Command kGet{"get", "get FILE.tq [--ieee 0|1]",
+                   "read the regulator's parameters into a new or existing file", runGet};
+
+int runDownload(Context& ctx, const std::vector<std::string>& args) {
+    TransferArgs parsed;
+    if (const std::string error = parseArgs(args, true, parsed); !error.empty())
+        return usageError(kDownload, error);
+    CTQ_InterfaceDoc doc;
+    TableView view;
+    doc.AddView(&view);
+    if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened)
+        return fileError(opened);
+    if (const int opened = ctx.openLink(); opened != Ok)
+        return opened;
+    SerialRegisterIo io(ctx.link());
+    ToolTransferHost host(ctx.link());
+    return DownloadParameters(io, host, doc, parsed.settings);
+}
+
+int runGet(Context& ctx, const std::vector<std::string>& args) {
+    TransferArgs parsed;
+    if (const std::string error = parseArgs(args, false, parsed); !error.empty())
+        return usageError(kGet, error);
+    CTQ_InterfaceDoc doc;
+    TableView view;
+    doc.AddView(&view);
+    struct stat st;
+    const bool exists = stat(parsed.path.c_str(), &st) == 0;
+    if (exists) {
+        if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened)
+            return fileError(opened);
+    } else {
+        doc.OnNewDocument();
+    }
+    if (const int opened = ctx.openLink(); opened != Ok)
+        return opened;
+    SerialRegisterIo io(ctx.link());
+    ToolTransferHost host(ctx.link());
+    const int result = GetParameters(io, host, doc, parsed.settings);
+    if (result != Ok)
+        return result;
+    if (exists && !view.hadBlock)
+        doc.RemoveView(&view);   // a file without a graph block stays without one
+    if (const DocOutcome saved = doc.SaveAs(parsed.path); !saved)
+        return fileError(saved);
+    std::printf("%s written\n", parsed.path.c_str());
+    return 0;
+}
+
+const Registrar kRegisterDownload{kDownload};
+const Registrar kRegisterGet{kGet};
+
+}  // namespace
+}  // namespace tqctl

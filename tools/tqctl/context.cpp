@@ -1,0 +1,79 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "command.h"
+#include "link/serial_manager.h"
+#include "sim/virtual_regulator.h"
+
+namespace tqctl {
+
+namespace {
+
+constexpr std::uint32_t kDefaultBaud = 115200;   // SPEED default
+constexpr const char* kDefaultPort = "COM1";     // PORT default: /dev/ttyS0
+
+}  // namespace
+
+Context::Context(GlobalOptions options)
+    : options_(std::move(options)), link_(std::make_unique<SerialManager>()) {}
+
+Context::~Context() {
+    closeLink();
+    link_.reset();
+    if (sim_)
+        sim_->stop();
+}
+
+int Context::openLink() {
+    if (options_.simulate && !sim_) {
+        sim_ = std::make_unique<sim::VirtualRegulator>();
+        std::string error;
+        if (!sim_->start(&error)) {
+            std::fprintf(stderr, "tqctl: the virtual regulator did not start: %s\n",
+                         error.c_str());
+            sim_.reset();
+            std::fprintf(stderr, "Error when trying to open the serial port - error %d [%s]\n",
+                         CmdOpenError, resultText(CmdOpenError));
+            return CmdOpenError;
+        }
+    }
+    const int result = link_->open(portPath(), baudRate());
+    if (result != Ok) {
+        std::fprintf(stderr, "Error when trying to open the serial port - error %d [%s]\n",
+                     result, resultText(result));
+        std::fprintf(stderr, "tqctl: port %s at %u\n", portPath().c_str(),
+                     static_cast<unsigned>(baudRate()));
+    }
+    return result;
+}
+
+int Context::reopenLink(std::uint32_t baud) {
+    link_->close();
+    options_.baud = baud;
+    return openLink();
+}
+
+void Context::closeLink() {
+    if (link_)
+        link_->close();
+}
+
+SerialManager& Context::link() { return *link_; }
+
+sim::VirtualRegulator* Context::simulator() { return sim_.get(); }
+
+std::string Context::portPath() const {
+    if (sim_)
+        return sim_->slavePath();
+    if (!options_.port.empty())
+        return portDevicePath(options_.port);
+    const char* configured = std::getenv("TQ_PORT");
+    return portDevicePath(configured != nullptr && *configured != '\0' ? configured
+                                                                       : kDefaultPort);
+}
+
+std::uint32_t Context::baudRate() const {
+    return options_.baud != 0 ? options_.baud : kDefaultBaud;
+}
+
+}  // namespace tqctl

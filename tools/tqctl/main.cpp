@@ -1,0 +1,113 @@
+// tqctl: talks to a regulator (or the in-process virtual regulator) from the
+// command line. Global options come before the command name.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+namespace tqctl {
+
+namespace {
+
+std::vector<Command>& table() {
+    static std::vector<Command> commands;   // filled by the static Registrars
+    return commands;
+}
+
+constexpr const char* kGlobalUsage = "usage: tqctl [--port PATH] [--baud N] [--simulate] ";
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out, "%sCOMMAND [ARGS]\n\n", kGlobalUsage);
+    std::fprintf(out,
+                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0)\n"
+                 "  --baud N      bit rate (default 115200)\n"
+                 "  --simulate    run against an in-process virtual regulator\n\n"
+                 "commands:\n");
+    std::vector<Command> sorted = table();
+    std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
+        return std::strcmp(a.name, b.name) < 0;
+    });
+    for (const Command& command : sorted) {
+        if (std::strlen(command.usage) <= 28)
+            std::fprintf(out, "  %-28s %s\n", command.usage, command.summary);
+        else
+            std::fprintf(out, "  %s\n  %-28s %s\n", command.usage, "", command.summary);
+    }
+}
+
+int usage(const std::string& why) {
+    if (!why.empty())
+        std::fprintf(stderr, "tqctl: %s\n", why.c_str());
+    std::fprintf(stderr, "%sCOMMAND [ARGS]\n(tqctl --help lists the commands)\n", kGlobalUsage);
+    return kExitUsage;
+}
+
+bool parseBaud(const char* text, std::uint32_t& baud) {
+    if (text == nullptr || *text < '0' || *text > '9')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value == 0 || value > 4000000)
+        return false;
+    baud = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+void registerCommand(const Command& command) { table().push_back(command); }
+
+const std::vector<Command>& commands() { return table(); }
+
+int usageError(const Command& command, const std::string& why) {
+    if (!why.empty())
+        std::fprintf(stderr, "tqctl %s: %s\n", command.name, why.c_str());
+    std::fprintf(stderr, "%s%s\n", kGlobalUsage, command.usage);
+    return kExitUsage;
+}
+
+}  // namespace tqctl
+
+int main(int argc, char** argv) {
+    using namespace tqctl;
+    GlobalOptions options;
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            printUsage(stdout);
+            return 0;
+        }
+        if (option == "--simulate") {
+            options.simulate = true;
+        } else if (option == "--port") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return usage("--port needs a path");
+            options.port = argv[++i];
+        } else if (option == "--baud") {
+            if (i + 1 >= argc || !parseBaud(argv[i + 1], options.baud))
+                return usage("--baud needs a rate from 1 to 4000000");
+            ++i;
+        } else {
+            return usage("unknown option " + option);
+        }
+    }
+    if (i >= argc)
+        return usage("no command given");
+
+    const std::string name = argv[i++];
+    for (const Command& command : commands()) {
+        if (name != command.name)
+            continue;
+        std::vector<std::string> args(argv + i, argv + argc);
+        Context context(options);
+        return command.run(context, args);
+    }
+    return usage("unknown command " + name);
+}

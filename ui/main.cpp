@@ -1,0 +1,92 @@
+// tq_interface: the application's entry point. Builds the document, the
+// main frame and the form view for the command line; with --simulate the
+// virtual regulator runs in-process and its pseudo-terminal is the port.
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <iostream>
+#include <memory>
+
+#include "app/connection_manager.h"
+#include "app/main_frame.h"
+#include "app/tq_interface_app.h"
+#include "params/tq_interface_doc.h"
+#include "sim/virtual_regulator.h"
+#include "ui/about_box.h"
+#include "ui/tab_strip.h"
+#include "ui/tq_interface_view.h"
+
+namespace {
+
+// --screenshots DIR: the main window once it is online, then the About box.
+void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir) {
+    QDir().mkpath(dir);
+    QTimer::singleShot(4000, frame, [frame, view, dir] {
+        frame->grab().save(dir + QStringLiteral("/main-window.png"));
+        if (qEnvironmentVariableIsSet("TQ_DEBUG_LAYOUT")) {
+            QWidget* bar = reinterpret_cast<QWidget*>(view->tabs()->bar());
+            std::cerr << "bar " << bar->x() << "," << bar->y() << " " << bar->width() << "x" << bar->height()
+                      << " visible " << bar->isVisible() << "\n";
+        }
+        auto* about = new CAboutDlg(view->serviceMode(), frame);
+        about->show();
+        QTimer::singleShot(500, about, [about, dir] {
+            about->grab().save(dir + QStringLiteral("/about-box.png"));
+            about->close();
+            QCoreApplication::quit();
+        });
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CTQ_InterfaceApp app(argc, argv);
+    std::unique_ptr<sim::VirtualRegulator> regulator;
+    std::unique_ptr<CTQ_InterfaceDoc> document;
+    CTQ_InterfaceView* view = nullptr;
+
+    auto factory = [&](const CommandLine& cl) -> CMainFrame* {
+        std::string port;
+        if (cl.simulate) {
+            regulator = std::make_unique<sim::VirtualRegulator>();
+            std::string error;
+            if (!regulator->start(&error)) {
+                std::cerr << "tq_interface: the virtual regulator did not start: " << error << '\n';
+                return nullptr;
+            }
+            port = regulator->slavePath();
+        }
+        document = std::make_unique<CTQ_InterfaceDoc>();
+        auto* frame = new CMainFrame;
+        view = new CTQ_InterfaceView(frame, document.get(), port);
+        frame->setCentralWidget(view);
+        if (cl.action == CommandLine::Action::OpenFile) {
+            const DocOutcome outcome = document->OnOpenDocument(cl.fileName.toStdString());
+            if (!outcome) {
+                QMessageBox::warning(nullptr, QStringLiteral("TQ_Interface"),
+                                     QString::fromStdString(outcome.message));
+                delete frame;
+                view = nullptr;
+                return nullptr;
+            }
+            frame->addRecentFile(cl.fileName);
+        } else {
+            document->OnNewDocument();
+        }
+        view->initialUpdate();
+        view->onDocumentUpdate();
+        if (cl.simulate)
+            QTimer::singleShot(0, view, [v = view] { v->connection().connectPort(); });
+        return frame;
+    };
+
+    if (!app.initInstance(factory)) return app.exitCode();
+    if (!app.commandLine().screenshotDir.isEmpty())
+        takeScreenshots(app.mainFrame(), view, app.commandLine().screenshotDir);
+    const int rc = app.exec();
+    app.destroyMainFrame();
+    document.reset();
+    regulator.reset();
+    return rc;
+}

@@ -1,0 +1,153 @@
+#include "ui/tab_strip.h"
+
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionTab>
+#include <QStylePainter>
+#include <QVBoxLayout>
+
+namespace {
+QColor fromColorRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+}  // namespace
+
+ColouredTabBar::ColouredTabBar(QWidget* parent) : QTabBar(parent) {
+    setDrawBase(true);
+    setExpanding(false);
+    hoverTimer_.setInterval(10);
+    connect(&hoverTimer_, &QTimer::timeout, this, [this] {
+        if (hovered_ >= 0 && !tabRect(hovered_).contains(mapFromGlobal(QCursor::pos()))) {
+            hoverTimer_.stop();
+            const int was = hovered_;
+            hovered_ = -1;
+            update(tabRect(was));
+        }
+    });
+}
+
+void ColouredTabBar::setColours(std::uint32_t disabled, std::uint32_t normal,
+                                std::uint32_t selected, std::uint32_t hover, bool trackHover) {
+    disabled_ = fromColorRef(disabled);
+    normal_ = fromColorRef(normal);
+    selected_ = fromColorRef(selected);
+    hover_ = fromColorRef(hover);
+    trackHover_ = trackHover;
+    setMouseTracking(trackHover);
+    update();
+}
+
+QColor ColouredTabBar::textColour(int index) const {
+    const QPalette& pal = palette();
+    if (!isTabEnabled(index)) return disabled_.value_or(pal.color(QPalette::Disabled, QPalette::ButtonText));
+    if (index == currentIndex()) return selected_.value_or(pal.color(QPalette::ButtonText));
+    if (index == hovered_) return hover_.value_or(pal.color(QPalette::ButtonText));
+    return normal_.value_or(pal.color(QPalette::ButtonText));
+}
+
+QSize ColouredTabBar::tabSizeHint(int index) const {
+    QSize s = QTabBar::tabSizeHint(index);
+    return {std::max(s.width() + 12, 78), std::max(s.height() + 4, 26)};
+}
+
+void ColouredTabBar::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    for (int i = 0; i < count(); ++i) {
+        QStyleOptionTab opt;
+        initStyleOption(&opt, i);
+        opt.text.clear();
+        p.drawControl(QStyle::CE_TabBarTabShape, opt);
+        QRect textRect = tabRect(i);
+        if (i == currentIndex()) textRect.adjust(0, 0, 0, -4);
+        p.setPen(textColour(i));
+        QFont f = font();
+        f.setBold(i == currentIndex());
+        p.setFont(f);
+        p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, tabText(i));
+    }
+}
+
+void ColouredTabBar::mouseMoveEvent(QMouseEvent* event) {
+    if (trackHover_) {
+        hoverTimer_.start();
+        checkHover();
+    }
+    QTabBar::mouseMoveEvent(event);
+}
+
+void ColouredTabBar::checkHover() {
+    const QPoint pos = mapFromGlobal(QCursor::pos());
+    if (hovered_ >= 0 && !tabRect(hovered_).contains(pos)) {
+        const int was = hovered_;
+        hovered_ = -1;
+        update(tabRect(was));
+    }
+    if (hovered_ < 0) {
+        const int over = tabAt(pos);
+        if (over >= 0 && isTabEnabled(over)) {
+            hovered_ = over;
+            update(tabRect(over));
+        }
+    }
+}
+
+void ColouredTabBar::leaveEvent(QEvent* event) {
+    if (hovered_ >= 0) {
+        const int was = hovered_;
+        hovered_ = -1;
+        update(tabRect(was));
+    }
+    QTabBar::leaveEvent(event);
+}
+
+TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new ColouredTabBar(this)), area_(new QFrame(this)) {
+    area_->setFrameShape(QFrame::StyledPanel);
+    area_->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar_);
+    layout->addWidget(area_, 1);
+    auto* areaLayout = new QVBoxLayout(area_);
+    areaLayout->setContentsMargins(4, 4, 4, 4);
+    connect(bar_, &QTabBar::currentChanged, this, &TabStrip::onCurrentChanged);
+}
+
+int TabStrip::addTab(const QString& title, QWidget* page) {
+    page->setParent(area_);
+    area_->layout()->addWidget(page);
+    const bool first = pages_.empty();
+    pages_.push_back(page);
+    const int index = bar_->addTab(title);
+    bar_->setTabEnabled(index, true);
+    bar_->setMinimumHeight(bar_->sizeHint().height());
+    page->setVisible(first);
+    if (first) previous_ = index;
+    return index;
+}
+
+QWidget* TabStrip::page(int index) const {
+    return index >= 0 && index < count() ? pages_[index] : nullptr;
+}
+
+bool TabStrip::setCurrentIndex(int index) {
+    if (index < 0 || index >= count() || !bar_->isTabEnabled(index)) return false;
+    if (index == bar_->currentIndex()) return true;
+    bar_->setCurrentIndex(index);
+    return true;
+}
+
+void TabStrip::setTabEnabled(int index, bool enabled) { bar_->setTabEnabled(index, enabled); }
+bool TabStrip::isTabEnabled(int index) const { return bar_->isTabEnabled(index); }
+
+void TabStrip::onCurrentChanged(int index) {
+    if (reverting_ || index < 0) return;
+    if (!bar_->isTabEnabled(index) && previous_ >= 0) {
+        reverting_ = true;
+        bar_->setCurrentIndex(previous_);
+        reverting_ = false;
+        return;
+    }
+    if (QWidget* old = page(previous_)) old->hide();
+    if (QWidget* now = page(index)) now->show();
+    previous_ = index;
+}

@@ -1,0 +1,255 @@
+#include "ui/tq_interface_view.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "app/command_ids.h"
+#include "app/connection_manager.h"
+#include "app/main_frame.h"
+#include "app/queued_runtime_sink.h"
+#include "app/tq_interface_app.h"
+#include "params/tq_interface_doc.h"
+#include "ui/about_box.h"
+#include "ui/lamp_widget.h"
+#include "ui/placeholder_page.h"
+#include "ui/status_panel.h"
+#include "ui/tab_strip.h"
+
+namespace {
+
+std::string programName() {
+    const QString path = QCoreApplication::applicationFilePath();
+    return path.isEmpty() ? std::string("tq_interface") : QFileInfo(path).completeBaseName().toStdString();
+}
+
+}  // namespace
+
+CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* document,
+                                     const std::string& portOverride, QWidget* parent)
+    : QWidget(parent), frame_(frame), document_(document) {
+    qRegisterMetaType<GraphValues>("GraphValues");
+    fieldTexts_.fill(QStringLiteral("--"));
+    sink_ = std::make_unique<QueuedRuntimeSink>();
+    log_ = std::make_unique<RuntimeLog>([this](const std::string& text) {
+        const QString message = QString::fromStdString(text);
+        QMetaObject::invokeMethod(this, [this, message] { connection_->showMessage(message); },
+                                  Qt::QueuedConnection);
+    });
+    fanOut_ = std::make_unique<RuntimeFanOut>(*sink_, log_.get());
+
+    {
+        QSettings settings(QString::fromLatin1(settingsOrganization()),
+                           QString::fromLatin1(settingsApplication()));
+        loadStartupSettings(settings, setup_, userSensors_, programName());
+    }
+    fanOut_->setCelsius(setup_.celsius);
+
+    connection_ = new ConnectionManager(setup_, *fanOut_, this);
+    connection_->setPortOverride(portOverride);
+
+    panel_ = new StatusPanel(this);
+    tabs_ = new TabStrip(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(panel_);
+    layout->addWidget(tabs_, 1);
+
+    wireRuntime();
+    if (frame_) {
+        wireCommands();
+        wireFileCommands();
+        frame_->setCommandUpdater([this] { updateCommandUi(); });
+    }
+    if (document_) document_->AddView(this);
+    refreshControls();
+}
+
+CTQ_InterfaceView::~CTQ_InterfaceView() {
+    if (frame_) frame_->setCommandUpdater({});
+    if (document_) document_->RemoveView(this);
+    delete connection_;  // closes the port
+    connection_ = nullptr;
+    log_->close();
+    QSettings settings(QString::fromLatin1(settingsOrganization()),
+                       QString::fromLatin1(settingsApplication()));
+    setup_.save(settings);
+}
+
+void CTQ_InterfaceView::wireRuntime() {
+    QueuedRuntimeSink* sink = sink_.get();
+    connect(sink, &QueuedRuntimeSink::panelTextChanged, this,
+            [this](int field, const QString& text) { fieldTexts_[field] = text; }, Qt::QueuedConnection);
+    connect(sink, &QueuedRuntimeSink::statusTextChanged, this,
+            [this](const QString& text) { connection_->setStatusText(text); }, Qt::QueuedConnection);
+    connect(sink, &QueuedRuntimeSink::versionTextChanged, this,
+            [this](const QString& text) { connection_->setVersionText(text); }, Qt::QueuedConnection);
+    connect(sink, &QueuedRuntimeSink::lampFlashed, this, [this](int lamp, int ms) {
+        (lamp == static_cast<int>(PanelLamp::Receive) ? panel_->lampY() : panel_->lampR())->flash(ms);
+    }, Qt::QueuedConnection);
+    connect(connection_, &ConnectionManager::flashActivityLamp, panel_->lampG(), &LampWidget::flash);
+    connect(connection_, &ConnectionManager::refreshControls, this, &CTQ_InterfaceView::refreshControls);
+    connect(connection_, &ConnectionManager::portStateChanged, this, &CTQ_InterfaceView::updateCommandUi);
+    connect(connection_, &ConnectionManager::modeChanged, this, &CTQ_InterfaceView::updateCommandUi);
+    connect(connection_, &ConnectionManager::exclamation, this, [this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("TQ_Interface"), text);
+    });
+    connect(panel_->sendButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onSend);
+    connect(panel_->stopButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onStop);
+    connect(panel_->stopButton(), &DoubleClickButton::doubleClicked, this,
+            [this] { if (connection_->isPortOpen()) connection_->rebootRegulator(); });
+    connect(panel_->statusLabel(), &DoubleClickLabel::doubleClicked, this,
+            [this] { if (connection_->isPortOpen()) connection_->clearStatus(); });
+}
+
+void CTQ_InterfaceView::wireCommands() {
+    auto on = [this](int id, auto handler) {
+        if (QAction* a = frame_->command(id)) connect(a, &QAction::triggered, this, handler);
+    };
+    ConnectionManager* c = connection_;
+    on(cmd::Connect, [c] { c->connectPort(); });
+    on(cmd::ToolConnect, [c] { c->connectPort(); });
+    on(cmd::Disconnect, [c] { c->disconnectPort(); });
+    on(cmd::ToolDisconnect, [c] { c->disconnectPort(); });
+    on(cmd::ToolGetVersion, [c] { c->getVersion(); });
+    on(cmd::Stop, [this] { onStop(); });
+    on(cmd::SaveToFlash, [c] { c->saveToFlash(); });
+    on(cmd::ReadFromFlash, [c] { c->readFromFlash(); });
+    on(cmd::FlashToDefault, [c] { c->flashToDefault(); });
+    on(cmd::RebootRegulator, [c] { c->rebootRegulator(); });
+    on(cmd::DownloadParameters, [this] { onDownloadParameters(); });
+    on(cmd::ToolSendParameters, [this] { onDownloadParameters(); });
+    on(cmd::GetParameters, [this] { onGetParameters(); });
+    on(cmd::ToolGetParameters, [this] { onGetParameters(); });
+    on(cmd::GlobalSetup, [this] { onGlobalSetup(); });
+    on(cmd::ToolGlobalSetup, [this] { onGlobalSetup(); });
+    on(cmd::LogStart, [this] { onLogStart(); });
+    on(cmd::LogStop, [this] { onLogStop(); });
+    on(cmd::ToolLogToggle, [this] { onLogToggle(); });
+    on(cmd::AppAbout, [this] { onAbout(); });
+    on(cmd::PanelSend, [this] { if (connection_->isPortOpen()) onSend(); });
+    on(cmd::AppExit, [this] { frame_->close(); });
+    auto noHelp = [this] {
+        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
+                                 QStringLiteral("No help file is installed with this version."));
+    };
+    on(cmd::HelpTopics, noHelp);
+    on(cmd::ToolHelp, noHelp);
+}
+
+void CTQ_InterfaceView::initialUpdate() {
+    panel_->setMessageText(QStringLiteral("Status..."));
+    panel_->lampG()->configure(LampWidget::Green, LampWidget::Unlit, LampWidget::Round);
+    panel_->lampY()->configure(LampWidget::Yellow, LampWidget::Unlit, LampWidget::Round);
+    if (!pages_[BasePage]) {
+        const char* titles[PageCount] = {"Base", "Runtime", "Alarm", "Fan", "Sensor", "Regulator"};
+        for (int i = 0; i < PageCount; ++i) {
+            pages_[i] = new PlaceholderPage(QString::fromLatin1(titles[i]));
+            tabs_->addTab(QString::fromLatin1(titles[i]), pages_[i]);
+        }
+    }
+    tabs_->bar()->setColours(0xFFFFFF, 0x646464, 0xC80000, 0xFF0000, true);
+    tabs_->setCurrentIndex(0);
+    updateTitle();
+    updateUnits();
+    if (frame_) frame_->fitToView();
+    updateCommandUi();
+}
+
+void CTQ_InterfaceView::onDocumentUpdate() {
+    if (!document_) return;
+    if (frame_) frame_->fitToView();
+    updateTitle();
+    updateUnits();
+    tabs_->update();
+}
+
+void CTQ_InterfaceView::updateTitle() {
+    if (!frame_ || !document_) return;
+    QString title = QString::fromStdString(document_->GetTitle()) + QStringLiteral(" - ") +
+                    QString::fromLatin1(CTQ_InterfaceApp::versionText());
+    if (serviceMode_) title += QStringLiteral(" SERVICE MODE");
+    if (document_->IsModified()) title += QStringLiteral(" *");
+    frame_->setWindowTitle(title);
+}
+
+void CTQ_InterfaceView::updateUnits() {
+    panel_->setTemperatureUnit(setup_.celsius ? QStringLiteral("°C") : QStringLiteral("°F"));
+    refreshControls();
+}
+
+void CTQ_InterfaceView::markDocumentModified() {
+    if (!document_) return;
+    document_->SetModifiedFlag(true);
+    updateTitle();
+}
+
+void CTQ_InterfaceView::setServiceMode(bool on) {
+    serviceMode_ = on;
+    fanOut_->setServiceMode(on);
+    panel_->setServiceMode(on);
+    update();
+}
+
+void CTQ_InterfaceView::setCelsius(bool on) {
+    setup_.celsius = on;
+    fanOut_->setCelsius(on);
+    updateUnits();
+}
+
+void CTQ_InterfaceView::refreshControls() {
+    panel_->setVersionText(connection_->versionText());
+    QString status = connection_->statusText();
+    while (status.endsWith(QLatin1Char('\n'))) status.chop(1);
+    panel_->setStatusText(status);
+    panel_->setMessageText(connection_->messageText());
+    for (int i = 0; i < kPanelFieldCount; ++i) panel_->setFieldText(static_cast<PanelField>(i), fieldTexts_[i]);
+    if (frame_) frame_->setConnectionText(connection_->connectionIndicatorText());
+}
+
+void CTQ_InterfaceView::updateCommandUi() {
+    const bool open = connection_->isPortOpen();
+    if (frame_) {
+        auto enable = [this](int id, bool on) {
+            if (QAction* a = frame_->command(id)) a->setEnabled(on);
+        };
+        enable(cmd::Connect, !open);
+        enable(cmd::ToolConnect, !open);
+        for (int id : {cmd::Disconnect, cmd::ToolDisconnect, cmd::ToolGetVersion, cmd::ToolSendParameters,
+                       cmd::ToolGetParameters, cmd::Stop, cmd::DownloadParameters, cmd::GetParameters,
+                       cmd::SaveToFlash, cmd::ReadFromFlash, cmd::FlashToDefault, cmd::RebootRegulator,
+                       cmd::PanelSend})
+            enable(id, open);
+        enable(cmd::LogStart, !log_->isOpen());
+        enable(cmd::LogStop, log_->isOpen());
+        frame_->setConnectionText(connection_->connectionIndicatorText());
+    }
+    panel_->sendButton()->setEnabled(open);
+    panel_->stopButton()->setEnabled(open);
+}
+
+void CTQ_InterfaceView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    updateUnits();
+}
+
+void CTQ_InterfaceView::onAbout() {
+    CAboutDlg about(serviceMode_, this);
+    about.exec();
+    setServiceMode(about.serviceMode());
+}
+
+void CTQ_InterfaceView::onStop() {
+    if (document_) document_->regulatorFlags &= ~0x80u;
+    connection_->stopRegulator();
+}
+
+void CTQ_InterfaceView::onSend() {
+    onDownloadParameters();
+    if (document_) document_->regulatorFlags |= 0x80u;
+    connection_->startRegulator();
+}

@@ -1,0 +1,168 @@
+// The view's file, log, setup and transfer commands.
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/command_ids.h"
+#include "app/connection_manager.h"
+#include "app/main_frame.h"
+#include "app/transfer_adapters.h"
+#include "app/wait_cursor.h"
+#include "params/tq_interface_doc.h"
+#include "ui/tq_interface_view.h"
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("TQ_Interface Files (*.tq)");
+
+void showOutcome(QWidget* parent, const DocOutcome& outcome) {
+    if (outcome.message.empty()) return;
+    const QString text = QString::fromStdString(outcome.message);
+    if (outcome.icon == MessageIcon::Stop)
+        QMessageBox::critical(parent, QStringLiteral("TQ_Interface"), text);
+    else if (outcome.icon == MessageIcon::Exclamation)
+        QMessageBox::warning(parent, QStringLiteral("TQ_Interface"), text);
+    else
+        QMessageBox::information(parent, QStringLiteral("TQ_Interface"), text);
+}
+
+}  // namespace
+
+void CTQ_InterfaceView::wireFileCommands() {
+    auto on = [this](int id, auto handler) {
+        if (QAction* a = frame_->command(id)) connect(a, &QAction::triggered, this, handler);
+    };
+    // Asks to save a modified document; false when the operator cancels.
+    auto saveModified = [this]() -> bool {
+        if (!document_ || !document_->IsModified()) return true;
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("TQ_Interface"),
+            QStringLiteral("Save changes to %1?").arg(QString::fromStdString(document_->GetTitle())),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) return false;
+        if (answer == QMessageBox::No) return true;
+        frame_->command(cmd::FileSave)->trigger();
+        return !document_->IsModified();
+    };
+    on(cmd::FileNew, [this, saveModified] {
+        if (!saveModified()) return;
+        const DocOutcome outcome = document_->OnNewDocument();
+        showOutcome(this, outcome);
+        initialUpdate();
+        onDocumentUpdate();
+    });
+    on(cmd::FileOpen, [this, saveModified] {
+        if (!saveModified()) return;
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kFileFilter);
+        if (!path.isEmpty()) openDocument(path);
+    });
+    auto saveAs = [this] {
+        QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Save As"), QString::fromStdString(document_->GetPathName().empty()
+                                                                        ? document_->GetTitle()
+                                                                        : document_->GetPathName()),
+            kFileFilter);
+        if (path.isEmpty()) return;
+        path = QString::fromStdString(WithDefaultExtension(path.toStdString()));
+        const DocOutcome outcome = document_->SaveAs(path.toStdString());
+        showOutcome(this, outcome);
+        if (outcome) frame_->addRecentFile(path);
+        updateTitle();
+    };
+    on(cmd::FileSave, [this, saveAs] {
+        if (document_->GetPathName().empty()) {
+            saveAs();
+            return;
+        }
+        showOutcome(this, document_->Save());
+        updateTitle();
+    });
+    on(cmd::FileSaveAs, saveAs);
+    on(cmd::RevertToDefault, [this] {
+        showOutcome(this, document_->RevertToDefault());
+        onDocumentUpdate();
+    });
+    auto notYet = [this] {
+        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
+                                 QStringLiteral("Printing is not available in this version."));
+    };
+    on(cmd::FilePrint, notYet);
+    on(cmd::FilePrintPreview, notYet);
+    on(cmd::FilePrintSetup, notYet);
+    connect(frame_, &CMainFrame::recentFileChosen, this, [this, saveModified](const QString& path) {
+        if (saveModified()) openDocument(path);
+    });
+    connect(frame_, &CMainFrame::fileDropped, this, [this, saveModified](const QString& path) {
+        if (saveModified()) openDocument(path);
+    });
+}
+
+bool CTQ_InterfaceView::openDocument(const QString& path) {
+    const DocOutcome outcome = document_->OnOpenDocument(path.toStdString());
+    showOutcome(this, outcome);
+    if (!outcome) return false;
+    if (frame_) frame_->addRecentFile(path);
+    initialUpdate();
+    onDocumentUpdate();
+    return true;
+}
+
+LogSettings CTQ_InterfaceView::logSettings() const {
+    LogSettings s;
+    s.sampleRate = setup_.sampleRate;
+    s.limitSize = setup_.logLimitSize;
+    return s;
+}
+
+std::string CTQ_InterfaceView::chooseLogFile(const std::string& proposed) {
+    QFileDialog dialog(this, QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("Logg File (*.txt)"), QStringLiteral("All Files (*.*)")});
+    dialog.selectFile(QString::fromStdString(proposed) + QStringLiteral(".txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+void CTQ_InterfaceView::onLogStart() {
+    const std::string path = chooseLogFile(log_->proposedName());
+    log_->start(path, connection_->versionText().toStdString(), logSettings());
+    updateCommandUi();
+}
+
+void CTQ_InterfaceView::onLogStop() {
+    log_->stop();
+    updateCommandUi();
+}
+
+void CTQ_InterfaceView::onLogToggle() {
+    log_->toggle([this](const std::string& proposed) { return chooseLogFile(proposed); },
+                 connection_->versionText().toStdString(), logSettings());
+    updateCommandUi();
+}
+
+void CTQ_InterfaceView::onGlobalSetup() {
+    // The setup dialog is added with its own page set; until then the
+    // entry point reports the serial settings as they stand.
+    connection_->showMessage(QStringLiteral("Open global setup view, and search for serial ports..."));
+    connection_->showMessage(QString::asprintf("Port %s at %d, status = %s", connection_->portName().c_str(),
+                                               setup_.baudRate, connection_->isPortOpen() ? "open" : "closed"));
+}
+
+void CTQ_InterfaceView::onDownloadParameters() {
+    if (!document_) return;
+    WaitCursor wait;
+    LinkRegisterIo io(connection_->link());
+    ConnectionTransferHost host(*connection_);
+    DownloadParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
+    updateTitle();
+}
+
+void CTQ_InterfaceView::onGetParameters() {
+    if (!document_) return;
+    WaitCursor wait;
+    LinkRegisterIo io(connection_->link());
+    ConnectionTransferHost host(*connection_);
+    GetParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
+    updateTitle();
+}
