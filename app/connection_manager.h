@@ -53,6 +53,7 @@ public:
     void setStatusText(const QString& text);
     void setVersionText(const QString& text);
     void showMessage(const QString& text);
+    void setMessageText(const QString& text) { messageText_ = text; }  // as is, no leading blank
 
     // Commands of the Regulator menu, the tool bar and the status panel.
     void connectPort();

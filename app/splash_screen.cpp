@@ -68,6 +68,10 @@ void CSplashScreenEx::startTimeout() { timer_->start(timeoutMs_); }
 void CSplashScreenEx::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, bitmap_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(255, 255, 255, 200));
+    p.setBrush(QColor(255, 255, 255, 120));
+    p.drawRoundedRect(QRectF(textRect_).adjusted(-4, -4, 4, 4), 5, 5);
     p.setPen(Qt::black);
     p.drawText(textRect_, Qt::AlignHCenter | Qt::TextWordWrap, text_);
 }
@@ -105,9 +109,6 @@ QPixmap CSplashScreenEx::drawDefaultBitmap() {
     p.setPen(QColor(30, 40, 60));
     p.drawText(QRect(0, 180, 270, 20), Qt::AlignCenter,
                QStringLiteral("Thermoelectric regulator set-up"));
-    p.setPen(QColor(255, 255, 255, 200));
-    p.setBrush(QColor(255, 255, 255, 120));
-    p.drawRoundedRect(QRectF(142, 234, 117, 45), 5, 5);
     p.end();
     return pm;
 }

@@ -6,7 +6,8 @@
 // Threads: transactions may be run from any thread; they are serialised by
 // an internal mutex. close() may be called from any thread, also while
 // another thread waits in a transaction: that wait then ends at once with
-// PortInvalid. The client notification runs on the worker thread.
+// PortInvalid. The client notification runs on the worker thread; it must
+// not wait for a thread that may be calling close() (close joins the worker).
 #pragma once
 
 #include <array>

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <system_error>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -122,7 +123,14 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     [[maybe_unused]] ssize_t n = ::read(wakeFd_, &drained, sizeof drained);
     // Running from here on, so a transaction right after open() is accepted.
     running_.store(true, std::memory_order_release);
-    worker_ = std::thread(&SerialPort::run, this);
+    try {
+        worker_ = std::thread(&SerialPort::run, this);
+    } catch (const std::system_error&) {
+        running_.store(false);
+        ::close(fd_);
+        fd_ = -1;
+        return OpenNoEvents;   // no worker, no port
+    }
     return OpenOk;
 }
 

@@ -28,6 +28,8 @@ struct SensorSlot {
     const Record& selected() const { return records[select < records.size() ? select : 0]; }
 };
 
+// A plain ParameterSet starts zeroed; ApplyDefaults() gives the defaults
+// (TQFile1 applies them on construction).
 struct ParameterSet {
     // Base
     std::string notes;

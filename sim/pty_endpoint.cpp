@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <utility>
 #include <unistd.h>
 
 namespace sim {
@@ -69,11 +70,18 @@ bool PtyEndpoint::open(const std::string& linkPath, std::string* error)
     prepareSlave(name);
 
     if (!linkPath.empty()) {
-        struct stat st{};
-        if (lstat(linkPath.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-            ::unlink(linkPath.c_str());
-        if (::symlink(name, linkPath.c_str()) != 0) {
-            setError(error, "symlink " + linkPath);
+        // A new link under a temporary name, renamed over the old one, so
+        // that the path never goes missing while it is replaced.
+        const std::string temporary = linkPath + ".new";
+        ::unlink(temporary.c_str());
+        if (::symlink(name, temporary.c_str()) != 0) {
+            setError(error, "symlink " + temporary);
+            ::close(fd);
+            return false;
+        }
+        if (::rename(temporary.c_str(), linkPath.c_str()) != 0) {
+            setError(error, "rename to " + linkPath);
+            ::unlink(temporary.c_str());
             ::close(fd);
             return false;
         }
@@ -107,15 +115,23 @@ const std::string& PtyEndpoint::portPath() const
     return linkPath_.empty() ? slaveName_ : linkPath_;
 }
 
-void PtyEndpoint::discardSlaveInput()
+bool PtyEndpoint::discardSlaveInput()
 {
     if (master_ < 0)
-        return;
+        return true;
     int fd = ::open(slaveName_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return;
+        return errno != EBUSY;
     tcflush(fd, TCIFLUSH);
     ::close(fd);
+    return true;
+}
+
+void PtyEndpoint::swap(PtyEndpoint& other)
+{
+    std::swap(master_, other.master_);
+    std::swap(slaveName_, other.slaveName_);
+    std::swap(linkPath_, other.linkPath_);
 }
 
 }  // namespace sim

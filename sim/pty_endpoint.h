@@ -28,8 +28,12 @@ public:
     const std::string& portPath() const;
 
     // Discards what the slave side has received but not read, as a real
-    // port loses its input when it is closed. Best effort.
-    void discardSlaveInput();
+    // port loses its input when it is closed. Best effort; false when the
+    // slave is still locked exclusive (TIOCEXCL) by a client that closed it:
+    // a pseudo-terminal keeps that lock while its master lives, so only a
+    // privileged process could open it again.
+    bool discardSlaveInput();
+    void swap(PtyEndpoint& other);
 
 private:
     int master_ = -1;

@@ -126,9 +126,10 @@ void RegulatorServer::serve()
     while (!stopRequested_) {
         runTasks();
         Clock::time_point now = Clock::now();
-        tick(now);
-        checkPresence();
         bool wouldBlock = false;
+        checkPresence();
+        transmit(now, wouldBlock);  // replies first: a sample finds the line free
+        tick(now);
         transmit(now, wouldBlock);
 
         now = Clock::now();
@@ -144,7 +145,9 @@ void RegulatorServer::serve()
         fds[0] = {wakeFd_, POLLIN, 0};
         int count = 1;
         if (clientPresent_ && pty_.isOpen()) {
-            fds[1] = {pty_.masterFd(), static_cast<short>(POLLIN | (wouldBlock ? POLLOUT : 0)), 0};
+            const bool deaf = faults_.active(Fault::StopsReading);
+            fds[1] = {pty_.masterFd(),
+                      static_cast<short>((deaf ? 0 : POLLIN) | (wouldBlock ? POLLOUT : 0)), 0};
             count = 2;
         }
         lock.unlock();
@@ -202,7 +205,13 @@ void RegulatorServer::clientGone()
     clientPresent_ = false;
     output_.clear();
     splitter_.reset();
-    pty_.discardSlaveInput();
+    if (pty_.discardSlaveInput() || options_.linkPath.empty())
+        return;
+    // The closed client left the slave locked exclusive: serve a fresh pair
+    // behind the same link so that the port can be opened again.
+    PtyEndpoint fresh;
+    if (fresh.open(options_.linkPath, nullptr))
+        pty_.swap(fresh);  // the port path (the link) stays the same
 }
 
 void RegulatorServer::readInput()
@@ -266,6 +275,7 @@ void RegulatorServer::handleLine(const std::string& line, Clock::time_point now)
     const bool late = applies(Fault::LateReply);
     const bool garbage = applies(Fault::Garbage);
     const bool overlong = applies(Fault::OverlongLine);
+    const bool streamInReply = applies(Fault::StreamInReply);
     if (vanish) {
         vanishNow();
         return;
@@ -293,6 +303,9 @@ void RegulatorServer::handleLine(const std::string& line, Clock::time_point now)
         send(line + eol, readyAt, garbage);
     if (noData)
         return;
+    if (streamInReply && !reply.data.empty())
+        send(formatRuntimeLine(board_.model.record(), board_.streamFormat == 6 ? 6 : 7) + "\r\n",
+             readyAt, garbage);
     for (const std::string& d : reply.data)
         send(d + eol, late ? readyAt + kLateReply : readyAt, garbage);
 }
@@ -311,7 +324,8 @@ bool RegulatorServer::reopen(std::string* error)
         return true;
     if (!pty_.open(options_.linkPath, error))
         return false;
-    portPath_ = pty_.portPath();
+    if (portPath_ != pty_.portPath())
+        portPath_ = pty_.portPath();
     clientPresent_ = false;
     return true;
 }
@@ -320,6 +334,7 @@ void RegulatorServer::setFault(Fault fault, int count)
 {
     std::lock_guard lock(mutex_);
     faults_.set(fault, count);
+    wake();
 }
 
 void RegulatorServer::failAtRegister(int reg, Fault fault)
@@ -332,6 +347,7 @@ void RegulatorServer::clearFaults()
 {
     std::lock_guard lock(mutex_);
     faults_.clear();
+    wake();  // a deaf board listens again at once
 }
 
 void RegulatorServer::vanish()
@@ -368,6 +384,13 @@ void RegulatorServer::setRegisterBits(int reg, std::uint32_t bits)
 {
     std::lock_guard lock(mutex_);
     board_.bank.setBits(reg, bits);
+}
+
+void RegulatorServer::setStatusNumbers(std::uint32_t first, std::uint32_t second)
+{
+    std::lock_guard lock(mutex_);
+    board_.alarmEvents = first;
+    board_.commandErrors = second;
 }
 
 std::map<std::uint32_t, std::uint16_t> RegulatorServer::flashWords() const

@@ -46,6 +46,7 @@ public:
     void clearReceived();
     std::uint32_t registerBits(int reg) const;
     void setRegisterBits(int reg, std::uint32_t bits);
+    void setStatusNumbers(std::uint32_t first, std::uint32_t second);
     std::map<std::uint32_t, std::uint16_t> flashWords() const;
     bool inBootLoader() const;
     bool streaming() const;

@@ -36,6 +36,10 @@ void VirtualRegulator::setRegisterBits(int reg, std::uint32_t bits)
 {
     impl_->server.setRegisterBits(reg, bits);
 }
+void VirtualRegulator::setStatusNumbers(std::uint32_t first, std::uint32_t second)
+{
+    impl_->server.setStatusNumbers(first, second);
+}
 std::map<std::uint32_t, std::uint16_t> VirtualRegulator::flashWords() const
 {
     return impl_->server.flashWords();

@@ -35,6 +35,9 @@ enum class Fault {
     WrongWriteReply,   // boot loader answers a wrong address to "p..."
     Vanish,            // slave side closed: the device disappears at the
                        // next command, which gets no answer
+    StreamInReply,     // a runtime line between the echo and the data line
+    StopsReading,      // the board reads nothing: the client's writes back
+                       // up once the line's buffer is full (count ignored)
 };
 
 class VirtualRegulator {
@@ -49,8 +52,9 @@ public:
     const std::string& slavePath() const;       // the port to open
 
     // Fault injection: count = how many commands (or lines) it applies to,
-    // -1 = until cleared. failAtRegister: the fault applies when the given
-    // register is accessed.
+    // -1 = until cleared; setFault(Fault::None) disarms the counted faults.
+    // failAtRegister: the fault applies whenever the given register is
+    // accessed ("$R"/"$RN"), until clearFaults(); Vanish fires once.
     void setFault(Fault fault, int count = -1);
     void failAtRegister(int reg, Fault fault);
     void clearFaults();
@@ -61,6 +65,9 @@ public:
     std::vector<std::string> receivedCommands() const;   // lines received, without CR/LF
     void clearReceived();
     std::uint32_t registerBits(int reg) const;           // raw 32-bit content
+    // The two numbers the next "$S"/"$SC" answers (alarms raised, lines not
+    // understood); "$SC" clears them.
+    void setStatusNumbers(std::uint32_t first, std::uint32_t second);
     void setRegisterBits(int reg, std::uint32_t bits);
     // Emulated program flash: byte address of each written 16-bit word (the
     // address of "a%06X" plus 2 per word, as in the HEX file) -> the word as

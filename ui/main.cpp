@@ -13,7 +13,6 @@
 #include "params/tq_interface_doc.h"
 #include "sim/virtual_regulator.h"
 #include "ui/about_box.h"
-#include "ui/tab_strip.h"
 #include "ui/tq_interface_view.h"
 
 namespace {
@@ -23,11 +22,6 @@ void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& 
     QDir().mkpath(dir);
     QTimer::singleShot(4000, frame, [frame, view, dir] {
         frame->grab().save(dir + QStringLiteral("/main-window.png"));
-        if (qEnvironmentVariableIsSet("TQ_DEBUG_LAYOUT")) {
-            QWidget* bar = reinterpret_cast<QWidget*>(view->tabs()->bar());
-            std::cerr << "bar " << bar->x() << "," << bar->y() << " " << bar->width() << "x" << bar->height()
-                      << " visible " << bar->isVisible() << "\n";
-        }
         auto* about = new CAboutDlg(view->serviceMode(), frame);
         about->show();
         QTimer::singleShot(500, about, [about, dir] {
@@ -81,7 +75,8 @@ int main(int argc, char** argv) {
         return frame;
     };
 
-    if (!app.initInstance(factory)) return app.exitCode();
+    // TQ_INTERFACE_INSTANCE names a separate instance (tests run beside a real one).
+    if (!app.initInstance(factory, qEnvironmentVariable("TQ_INTERFACE_INSTANCE"))) return app.exitCode();
     if (!app.commandLine().screenshotDir.isEmpty())
         takeScreenshots(app.mainFrame(), view, app.commandLine().screenshotDir);
     const int rc = app.exec();

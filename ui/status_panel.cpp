@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -14,9 +15,10 @@ void DoubleClickLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     QLabel::mouseDoubleClickEvent(event);
 }
 
+// The double-click is its own command, not a second click.
 void DoubleClickButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    emit doubleClicked();
-    QPushButton::mouseDoubleClickEvent(event);
+    event->accept();
+    if (isEnabled()) emit doubleClicked();
 }
 
 namespace {

@@ -133,6 +133,7 @@ void CTQ_InterfaceView::wireCommands() {
     on(cmd::AppAbout, [this] { onAbout(); });
     on(cmd::PanelSend, [this] { if (connection_->isPortOpen()) onSend(); });
     on(cmd::AppExit, [this] { frame_->close(); });
+    on(cmd::ViewRuntime, [this] { tabs_->setCurrentIndex(RuntimePage); });
     auto noHelp = [this] {
         QMessageBox::information(this, QStringLiteral("TQ_Interface"),
                                  QStringLiteral("No help file is installed with this version."));
@@ -142,7 +143,7 @@ void CTQ_InterfaceView::wireCommands() {
 }
 
 void CTQ_InterfaceView::initialUpdate() {
-    panel_->setMessageText(QStringLiteral("Status..."));
+    connection_->setMessageText(QStringLiteral("Status..."));
     panel_->lampG()->configure(LampWidget::Green, LampWidget::Unlit, LampWidget::Round);
     panel_->lampY()->configure(LampWidget::Yellow, LampWidget::Unlit, LampWidget::Round);
     if (!pages_[BasePage]) {

@@ -84,18 +84,18 @@ TEST_F(ConnectionTest, GoesOnlineWithinOneSearchTickAndStartsTheIeeeStream) {
     EXPECT_EQ(manager.messageText(), " Connected to regulator");
     EXPECT_NE(manager.versionText(), "<unkown>");
     EXPECT_EQ(manager.connectionIndicatorText(), "CONN: Online");
+    EXPECT_TRUE(spinUntil([&] { return regulator->streaming(); }, 2000));
     const auto sent = commands();
     const int version = indexOf(sent, "$V");
     ASSERT_GE(version, 0);
     EXPECT_GE(indexOf(sent, "$A7", version), 0);
-    EXPECT_TRUE(spinUntil([&] { return regulator->streaming(); }, 2000));
 }
 
 TEST_F(ConnectionTest, DecimalStreamWhenIeeeIsOff) {
     setup.ieeeFormat = false;
     startRegulator();
     ASSERT_TRUE(goOnline());
-    EXPECT_GE(indexOf(commands(), "$A6"), 0);
+    EXPECT_TRUE(spinUntil([&] { return indexOf(commands(), "$A6") >= 0; }, 2000));
     EXPECT_LT(indexOf(commands(), "$A7"), 0);
 }
 
@@ -125,6 +125,8 @@ TEST_F(ConnectionTest, SaveToFlashSuspendsTheStreamAndRestartsIt) {
     ASSERT_TRUE(goOnline());
     regulator->clearReceived();
     manager.saveToFlash();
+    // The restart command expects no reply, so it may still be on its way.
+    ASSERT_TRUE(spinUntil([&] { return indexOf(commands(), "$A7") >= 0; }, 2000));
     const auto sent = commands();
     const int off = indexOf(sent, "$A");
     const int save = indexOf(sent, "$RW", std::max(off, 0));

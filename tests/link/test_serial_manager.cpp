@@ -35,6 +35,8 @@ protected:
     }
     void TearDown() override { link.close(); }
 
+    // Switches the script's answers; lives as long as the regulator thread.
+    std::atomic<int> mode{0};
     NotificationLog log;
     std::unique_ptr<ScriptedRegulator> regulator;
     SerialManager link;
@@ -111,8 +113,7 @@ TEST_F(ManagerTest, EchoMayBeEmbeddedInALongerLine) {
 }
 
 TEST_F(ManagerTest, TimeOutsNameTheMissingPart) {
-    std::atomic<int> mode{0};
-    connect([&mode](const std::string& command) -> std::string {
+    connect([this](const std::string& command) -> std::string {
         if (mode == 0)
             return "";                 // silent
         return command + "\r\n";       // echo only
@@ -197,26 +198,26 @@ TEST(RegisterCommandText, FloatsUseShortestSixDigitForm) {
 }
 
 TEST_F(ManagerTest, RegisterReadsConvertTheDataLine) {
-    std::atomic<int> which{0};
-    const char* replies[] = {"3FC00000", " -2.5e3xyz", "4000000000", "-17", "no number"};
-    connect([&](const std::string& command) {
-        return command + "\r\n" + replies[which.load()] + "\r\n";
+    connect([this](const std::string& command) {
+        static const char* const replies[] = {"3FC00000", " -2.5e3xyz", "4000000000", "-17",
+                                              "no number"};
+        return command + "\r\n" + replies[mode.load()] + "\r\n";
     });
     float f = 0;
     EXPECT_EQ(link.readRegister(3, f, true), Ok);
     EXPECT_EQ(f, 1.5f);
-    which = 1;
+    mode = 1;
     EXPECT_EQ(link.readRegister(4, f, false), Ok);
     EXPECT_EQ(f, -2500.0f);
-    which = 2;
+    mode = 2;
     std::uint32_t u = 0;
     EXPECT_EQ(link.readRegisterUnsigned(5, u), Ok);
     EXPECT_EQ(u, 4000000000u);
-    which = 3;
+    mode = 3;
     int i = 0;
     EXPECT_EQ(link.readRegisterInt(6, i), Ok);
     EXPECT_EQ(i, -17);
-    which = 4;
+    mode = 4;
     f = 9;
     EXPECT_EQ(link.readRegisterFloat(7, f), Ok);
     EXPECT_EQ(f, 0.0f);
@@ -224,13 +225,12 @@ TEST_F(ManagerTest, RegisterReadsConvertTheDataLine) {
 }
 
 TEST_F(ManagerTest, SetAddressChecksTheReply) {
-    std::atomic<bool> wrong{false};
-    connect([&](const std::string& command) {
-        return command + "\n\r" + (wrong ? "000301" : "000300") + "\n\r";
+    connect([this](const std::string& command) {
+        return command + "\n\r" + (mode == 1 ? "000301" : "000300") + "\n\r";
     });
     EXPECT_EQ(link.setAddress(0x300), Ok);
     EXPECT_EQ(regulator->received(), "a000300\n\r");
-    wrong = true;
+    mode = 1;
     EXPECT_EQ(link.setAddress(0x300), NoMatch);
 }
 
@@ -283,10 +283,9 @@ TEST_F(ManagerTest, BootLoaderIdentification) {
 }
 
 TEST_F(ManagerTest, ReadDataNeedsItsSeparators) {
-    std::atomic<bool> broken{false};
-    connect([&](const std::string& command) -> std::string {
+    connect([this](const std::string& command) -> std::string {
         return command + "\n\r" +
-               (broken ? "000100 1 2 3 4 5 6 7 8" : "000100:1 2 3 4 5 6 7 FFFF ") + "\n\r";
+               (mode == 1 ? "000100 1 2 3 4 5 6 7 8" : "000100:1 2 3 4 5 6 7 FFFF ") + "\n\r";
     });
     std::uint32_t address = 0;
     std::array<std::uint32_t, 8> words{};
@@ -294,7 +293,7 @@ TEST_F(ManagerTest, ReadDataNeedsItsSeparators) {
     EXPECT_EQ(address, 0x100u);
     EXPECT_EQ(words[0], 1u);
     EXPECT_EQ(words[7], 0xFFFFu);
-    broken = true;
+    mode = 1;
     EXPECT_EQ(link.readData(address, words), NoMatch);
 }
 

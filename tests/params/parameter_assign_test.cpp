@@ -83,12 +83,6 @@ TEST_F(Assign, BadNamesAndValuesChangeNothing) {
     EXPECT_FALSE(AssignParameter(alone, nullptr, "channel0.min", "1", error));
 }
 
-TEST(FloatText, ShortestRoundTrip) {
-    EXPECT_EQ(FloatText(0.1f), "0.1");
-    EXPECT_EQ(FloatText(-5.775e-07f), "-5.775e-07");
-    EXPECT_EQ(FloatText(29875.8f), "29875.8");
-}
-
 TEST(SensorClassArchive, StoreAndLoadRules) {
     CSensorClass s;
     s.name = "cold plate";

@@ -229,8 +229,7 @@ TEST(TqFileLoad, SelectionOutsideTheLibraryIsRefused) {
     EXPECT_EQ(doc.sensor3.select, 1u);
 }
 
-TEST(TqFileLoad, DamagedFilesLoadCompletelyOrNotAtAll)
-{
+TEST(TqFileLoad, DamagedFilesLoadCompletelyOrNotAtAll) {
     CTQ_InterfaceDoc source;
     TableView sourceView;
     source.AddView(&sourceView);
@@ -259,8 +258,7 @@ TEST(TqFileLoad, DamagedFilesLoadCompletelyOrNotAtAll)
     }
 }
 
-TEST(DocumentNames, DefaultExtension)
-{
+TEST(DocumentNames, DefaultExtension) {
     EXPECT_EQ(WithDefaultExtension("/data/bench"), "/data/bench.tq");
     EXPECT_EQ(WithDefaultExtension("/data/bench.tq"), "/data/bench.tq");
     EXPECT_EQ(WithDefaultExtension("/data.v2/bench"), "/data.v2/bench.tq");

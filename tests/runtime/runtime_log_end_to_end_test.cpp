@@ -19,6 +19,7 @@
 #include "runtime/runtime_decoder.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
+#include "runtime/runtime_ticker.h"
 #include "sim/virtual_regulator.h"
 
 namespace fs = std::filesystem;
@@ -95,12 +96,16 @@ TEST(RuntimeEndToEnd, LogOfTheVirtualRegulatorReadsBackToTheSentLines)
         fanOut.onNotify(kind, length, text);
         slowFanOut.onNotify(kind, length, text);
     });
+    // The display timers run on their own thread, as the window's do.
+    RuntimeTicker ticker(fanOut);
+    ticker.start();
     // Both formats, one after the other, as the stream-start command asks.
     ASSERT_EQ(link.autoSend(7), Ok);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     ASSERT_EQ(link.autoSend(6), Ok);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     link.autoSendOff();
+    ticker.stop();
     link.close();  // joins the worker: the tap and the logs are complete
     link.setNotify(SerialManager::ClientNotify{});
     everySample.stop();
@@ -117,6 +122,10 @@ TEST(RuntimeEndToEnd, LogOfTheVirtualRegulatorReadsBackToTheSentLines)
         sent.push_back(current);
     }
     EXPECT_TRUE(sawDecimal);
+    // The panel followed the stream at the refresh rate, not per line.
+    EXPECT_FALSE(panel.statuses.empty());
+    EXPECT_LT(panel.statuses.size(), sent.size());
+    EXPECT_FALSE(panel.graphs.empty());
     ASSERT_GE(sent.size(), 20u);  // some 60 lines at 20 a second
 
     const auto rows = readRows(dir / "all.txt");

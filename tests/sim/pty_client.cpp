@@ -36,6 +36,12 @@ void PtyClient::close()
     fd_ = -1;
 }
 
+void PtyClient::lockExclusive()
+{
+    if (fd_ >= 0)
+        ::ioctl(fd_, TIOCEXCL);
+}
+
 void PtyClient::write(const std::string& bytes)
 {
     std::size_t done = 0;
@@ -50,6 +56,19 @@ void PtyClient::write(const std::string& bytes)
             return;
         }
     }
+}
+
+std::size_t PtyClient::writeUntilBlocked(char filler, std::size_t limit)
+{
+    const std::string block(256, filler);
+    std::size_t total = 0;
+    while (fd_ >= 0 && total < limit) {
+        const ssize_t n = ::write(fd_, block.data(), block.size());
+        if (n <= 0)
+            break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
 }
 
 bool PtyClient::fill(int safetyMs)

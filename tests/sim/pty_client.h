@@ -26,7 +26,11 @@ public:
     void close();
     bool isOpen() const { return fd_ >= 0; }
 
+    void lockExclusive();  // TIOCEXCL, as a serial engine does
     void write(const std::string& bytes);
+    // Writes filler bytes without waiting until the port refuses more (or
+    // limit bytes went out); returns how many were taken.
+    std::size_t writeUntilBlocked(char filler, std::size_t limit);
     // The next line (filtered); nullopt when the port hung up or nothing
     // came within the safety limit.
     std::optional<std::string> readLine(int safetyMs = kSafetyMs);

@@ -115,6 +115,39 @@ TEST_F(Faults, StreamStopsUntilCleared)
     EXPECT_TRUE(client_.readRuntimeLine());
 }
 
+TEST_F(Faults, StreamInReplyPutsARuntimeLineBetweenEchoAndData)
+{
+    sim_->setFault(Fault::StreamInReply, 1);
+    // transact() skips runtime lines, so look at the bytes in their order.
+    EXPECT_EQ(client_.transact("$V\r"), (Lines{"$V", kVersion}));
+    const std::string& raw = client_.rawBytes();
+    const std::size_t echo = raw.find("$V\r\n");
+    const std::size_t record = raw.find("\r\n[7 ", echo);
+    const std::size_t version = raw.find(kVersion, echo);
+    ASSERT_NE(echo, std::string::npos);
+    ASSERT_NE(record, std::string::npos);
+    EXPECT_LT(record, version);
+}
+
+TEST_F(Faults, StopsReadingBacksUpTheClientsWrites)
+{
+    sim_->setFault(Fault::StopsReading);
+    ::usleep(100 * 1000);  // let the sim take the master out of its poll
+    const std::size_t limit = 4 << 20;
+    const std::size_t taken = client_.writeUntilBlocked('x', limit);
+    EXPECT_LT(taken, limit);
+    sim_->clearFaults();
+    client_.write("\r$V\r");
+    client_.readUntil([](const std::string& l) { return l == "$V"; });
+    EXPECT_EQ(client_.readReplyLine(), kVersion);
+}
+
+TEST_F(Faults, StatusNumbersCanBeSet)
+{
+    sim_->setStatusNumbers(12, 7);
+    EXPECT_EQ(client_.transact("$SC\r$S\r"), (Lines{"$SC", "12,7", "$S", "0,0"}));
+}
+
 TEST_F(Faults, WrongWriteReplyAnswersAnotherAddress)
 {
     client_.write("$B\r\n");

@@ -67,6 +67,32 @@ TEST(PortLifecycle, ClientReopensTheStreamingPortRepeatedly)
     regulator.stop();
 }
 
+TEST(PortLifecycle, ExclusiveClientCanReopenThroughTheLink)
+{
+    // A serial engine locks its port with TIOCEXCL; a pseudo-terminal keeps
+    // that lock after the close, which would refuse the next open.
+    const std::string link = uniqueLink("exclusive");
+    sim::SimOptions options;
+    options.linkPath = link;
+    sim::VirtualRegulator regulator(options);
+    ASSERT_TRUE(regulator.start());
+    PtyClient client;
+    for (int round = 0; round < 3; ++round) {
+        // The sim notices the close on its own, a moment later: retry the
+        // open for a while (a safety limit, not a timing requirement).
+        bool opened = client.open(link);
+        for (int i = 0; i < 300 && !opened; ++i) {
+            ::usleep(10 * 1000);
+            opened = client.open(link);
+        }
+        ASSERT_TRUE(opened) << "round " << round;
+        client.lockExclusive();
+        EXPECT_EQ(client.transact("$V\r"), (Lines{"$V", kVersion}));
+        client.close();
+    }
+    regulator.stop();
+}
+
 TEST(PortLifecycle, NothingIsSentWhileNoClientListens)
 {
     sim::VirtualRegulator regulator;

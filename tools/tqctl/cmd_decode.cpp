@@ -48,6 +48,8 @@ void printSample(RuntimeFormat format, const RuntimeSample& s)
 
 int runDecode(Context&, const std::vector<std::string>& args)
 {
+    for (const std::string& arg : args)
+        if (!arg.empty() && arg[0] == '-') return usageError(kDecode, "unknown option " + arg);
     std::vector<std::string> lines = args;
     const bool fromInput = args.empty();
     // Like the view, one sample and one latch across all lines: a format-6

@@ -59,17 +59,27 @@ private:
     int mode_ = 0;
 };
 
-// Prints the board and status lines as they change and, on a terminal, a
-// progress bar of the records done.
+// Prints the board and status lines as they change. On a terminal the
+// status shares one line, redrawn in place, with a progress bar of the
+// records done and the seconds elapsed; otherwise the writing status is
+// printed at most once per second and every other status at once.
 class TerminalObserver : public FirmwareLoaderObserver {
 public:
     TerminalObserver() : tty_(isatty(STDOUT_FILENO) == 1) {}
 
     void boardTextChanged(const std::string& text) override { printLine(text); }
     void statusTextChanged(const std::string& text) override {
-        if (text != lastStatus_)
+        status_ = text;
+        if (tty_) {
+            drawBar();
+            return;
+        }
+        const long now = elapsedSeconds();
+        if (text.rfind(" Writing at", 0) != 0 || now != lastPrintedSecond_) {
             printLine(text);
-        lastStatus_ = text;
+            lastPrintedSecond_ = now;
+            printed_ = text;
+        }
     }
     void progressRangeChanged(int maximum) override {
         total_ = maximum;
@@ -84,27 +94,30 @@ public:
     void finish() {
         if (barShown_)
             std::printf("\n");
+        else if (!tty_ && !status_.empty() && status_ != printed_)
+            std::printf("%s\n", status_.c_str());
         barShown_ = false;
         std::fflush(stdout);
     }
 
 private:
+    long elapsedSeconds() const {
+        return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::steady_clock::now() - start_)
+                                     .count());
+    }
     void printLine(const std::string& text) {
         if (barShown_)
             std::printf("\r\033[K");
         std::printf("%s\n", text.c_str());
         barShown_ = false;
-        if (tty_ && total_ > 0 && done_ > 0)
-            drawBar();
         std::fflush(stdout);
     }
     void drawBar() {
-        const long seconds = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(
-                                                   std::chrono::steady_clock::now() - start_)
-                                                   .count());
         const int filled = total_ > 0 ? done_ * kProgressBarWidth / total_ : 0;
-        std::printf("\r[%s%s] %d/%d records, %ld s", std::string(filled, '#').c_str(),
-                    std::string(kProgressBarWidth - filled, '.').c_str(), done_, total_, seconds);
+        std::printf("\r\033[K[%s%s] %d/%d records, %ld s %s", std::string(filled, '#').c_str(),
+                    std::string(kProgressBarWidth - filled, '.').c_str(), done_, total_,
+                    elapsedSeconds(), status_.c_str());
         barShown_ = true;
         std::fflush(stdout);
     }
@@ -113,7 +126,9 @@ private:
     bool barShown_ = false;
     int total_ = 0;
     int done_ = 0;
-    std::string lastStatus_;
+    long lastPrintedSecond_ = -1;
+    std::string status_;
+    std::string printed_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -1,0 +1,87 @@
+// Parameter download and get against the virtual regulator paced to
+// 115200 baud, next to the time the bytes need on the wire.
+#include <benchmark/benchmark.h>
+
+#include <bit>
+#include <chrono>
+#include <utility>
+
+#include "params/register_io_serial.h"
+#include "params/register_transfer.h"
+#include "params/tq_file.h"
+#include "sim/virtual_regulator.h"
+#include "wire_count.h"
+
+namespace {
+
+class QuietHost : public TransferHost {
+public:
+    explicit QuietHost(SerialManager& link) : link_(link) {}
+    bool isLinkOpen() const override { return link_.isOpen(); }
+    int setConnectionMode(int mode) override { return std::exchange(mode_, mode); }
+    void showMessage(const std::string&) override {}
+
+private:
+    SerialManager& link_;
+    int mode_ = 1;
+};
+
+struct PacedRegulator {
+    PacedRegulator() : sim(options()) {
+        ok = sim.start(nullptr) && link.open(sim.slavePath(), 115200) == Ok;
+    }
+    ~PacedRegulator() {
+        link.close();
+        sim.stop();
+    }
+    static sim::SimOptions options() {
+        sim::SimOptions o;
+        o.baud = 115200;
+        return o;
+    }
+    sim::VirtualRegulator sim;
+    SerialManager link;
+    bool ok = false;
+};
+
+template <class Transfer>
+void runTransfer(benchmark::State& state, Transfer transfer) {
+    PacedRegulator regulator;
+    if (!regulator.ok) {
+        state.SkipWithError("the virtual regulator did not start");
+        return;
+    }
+    TQFile1 doc;
+    QuietHost host(regulator.link);
+    const TransferSettings settings{state.range(0) != 0, false};
+    wire::Tally tally;
+    double seconds = 0;
+    for (auto _ : state) {
+        wire::Tally once;
+        wire::CountingRegisterIo io(regulator.link, once);
+        const auto t0 = std::chrono::steady_clock::now();
+        const int result = transfer(io, host, doc, settings);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (result != 0) {
+            state.SkipWithError("transfer failed");
+            return;
+        }
+        tally = once;
+    }
+    wire::report(state, tally, seconds / static_cast<double>(state.iterations()));
+}
+
+void BM_DownloadParameters(benchmark::State& state) {
+    runTransfer(state, [](RegisterIo& io, TransferHost& host, TQFile1& doc,
+                          const TransferSettings& s) { return DownloadParameters(io, host, doc, s); });
+}
+
+void BM_GetParameters(benchmark::State& state) {
+    runTransfer(state, [](RegisterIo& io, TransferHost& host, TQFile1& doc,
+                          const TransferSettings& s) { return GetParameters(io, host, doc, s); });
+}
+
+}  // namespace
+
+BENCHMARK(BM_DownloadParameters)->ArgName("ieee")->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GetParameters)->ArgName("ieee")->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
