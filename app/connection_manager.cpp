@@ -154,12 +154,11 @@ void ConnectionManager::startSearch() {
         QMetaObject::invokeMethod(
             this, [this, generation, reopened, result, text] { finishSearch(generation, reopened, result, text); },
             Qt::QueuedConnection);
+        searchInFlight_ = false;  // the thread ends here; joining it no longer waits
     });
 }
 
 void ConnectionManager::finishSearch(unsigned generation, bool reopened, int result, const QString& version) {
-    searchInFlight_ = false;
-    joinSearch();
     if (generation != generation_) {
         // Disconnected meanwhile: a port this search opened must not stay open.
         if (reopened && !connected_) link_.close();
@@ -175,6 +174,10 @@ void ConnectionManager::finishSearch(unsigned generation, bool reopened, int res
 void ConnectionManager::connectPort() {
     WaitCursor wait;
     generation_++;
+    if (searchInFlight_) {
+        link_.close();  // a search still reopening a vanished port ends at once
+        joinSearch();
+    }
     mode_ = ModeSearch;
     const int result = link_.open(portName(), static_cast<std::uint32_t>(setup_.baudRate));
     sleepMs(100);

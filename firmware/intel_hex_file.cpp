@@ -4,6 +4,7 @@ namespace {
 
 // Upper address values from this one on (0x300000) hold configuration data.
 constexpr std::uint32_t kConfigUpperAddress = 0x30;
+constexpr std::size_t kMaxLineLength = 1024;
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -94,7 +95,25 @@ bool IntelHexFile::open(const std::string& path, int mode) {
 
 bool IntelHexFile::readLine(std::string& text) {
     text.clear();
-    if (!file_.is_open() || !std::getline(file_, text))
+    if (!file_.is_open())
+        return false;
+    // A record line has at most 521 characters; the rest of an overlong
+    // line is skipped so that a damaged file cannot exhaust memory.
+    std::streambuf* in = file_.rdbuf();
+    bool any = false;
+    for (;;) {
+        const int c = in->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            file_.setstate(std::ios::eofbit);
+            break;
+        }
+        any = true;
+        if (c == '\n')
+            break;
+        if (text.size() < kMaxLineLength)
+            text.push_back(static_cast<char>(c));
+    }
+    if (!any)
         return false;
     if (!text.empty() && text.back() == '\r')
         text.pop_back();

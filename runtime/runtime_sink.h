@@ -1,6 +1,7 @@
 // Where the fan-out of runtime samples delivers its results. Calls come on
-// the serial worker thread; a window implements this by posting to its UI
-// thread, a test or a console tool by storing or printing directly.
+// the serial worker thread (clearPanel on whichever thread calls it); a
+// window implements this by posting to its UI thread, a test or a console
+// tool by storing or printing under its own lock.
 #pragma once
 
 #include <array>

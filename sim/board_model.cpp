@@ -82,7 +82,9 @@ void BoardModel::measure(const RegisterBank& bank)
         missing_[n] = (type & (kNtc | kPt)) == 0;
         const float gain = finiteOr(bank.value(reg::SensorGain1 + 2 * n), 1.0f);
         const float offset = finiteOr(bank.value(reg::SensorOffset1 + 2 * n), 0.0f);
-        readings_[n] = missing_[n] ? 0.0f : static_cast<float>(truth[n]) * gain + offset;
+        const float v = static_cast<float>(truth[n]) * gain + offset;
+        // The converter's range bounds what any calibration can report.
+        readings_[n] = missing_[n] ? 0.0f : std::isfinite(v) ? std::clamp(v, -300.0f, 1000.0f) : 0.0f;
     }
 }
 

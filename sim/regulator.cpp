@@ -95,6 +95,7 @@ void Regulator::step(const RegisterBank& bank, float actual, float externalVolta
         const float decay = std::clamp(finiteOr(bank.value(reg::Decay), 0.1f), 0.0f, 1.0f);
         t_.i -= t_.i * decay * static_cast<float>(dt);
     }
+    t_.i = finiteOr(t_.i, 0.0f);
 
     float out = 0;
     switch (mode) {

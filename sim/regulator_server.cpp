@@ -1,13 +1,10 @@
 #include "sim/regulator_server.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "sim/firmware_commands.h"
 
 namespace sim {
 
@@ -15,15 +12,6 @@ namespace {
 
 constexpr std::size_t kStreamBacklog = 0;  // a sample finding the transmitter busy is skipped
 constexpr auto kPresencePoll = std::chrono::milliseconds(20);
-
-// The wrong address of the WrongWriteReply fault.
-std::string wrongAddress(const std::string& reply)
-{
-    const unsigned long a = std::strtoul(reply.c_str(), nullptr, 16);
-    char text[16];
-    std::snprintf(text, sizeof text, "%06lX", (a + 2) & 0xFFFFFFul);
-    return text;
-}
 
 void applyDemoSettings(RegisterBank& bank)
 {
@@ -260,56 +248,6 @@ void RegulatorServer::send(const std::string& text, Clock::time_point readyAt, b
     output_.push(garbage ? garble(text, garbleSeed_) : text, readyAt);
 }
 
-void RegulatorServer::handleLine(const std::string& line, Clock::time_point now)
-{
-    received_.push_back(line);
-    const Fault atRegister =
-        board_.inBootLoader ? Fault::None : faults_.forRegister(registerOfCommand(line));
-    const auto applies = [&](Fault f) {
-        const bool armed = faults_.take(f);  // every armed fault uses one count
-        return armed || atRegister == f;
-    };
-    const bool vanish = applies(Fault::Vanish);
-    const bool noEcho = applies(Fault::NoEcho);
-    const bool noData = applies(Fault::EchoWithoutData);
-    const bool late = applies(Fault::LateReply);
-    const bool garbage = applies(Fault::Garbage);
-    const bool overlong = applies(Fault::OverlongLine);
-    const bool streamInReply = applies(Fault::StreamInReply);
-    if (vanish) {
-        vanishNow();
-        return;
-    }
-    if (noEcho)
-        return;
-
-    Reply reply;
-    bool leave = false;
-    if (board_.inBootLoader) {
-        reply = board_.loader.handle(line, leave);
-        if (reply.flashWrite && !reply.data.empty() && faults_.take(Fault::WrongWriteReply))
-            reply.data[0] = wrongAddress(reply.data[0]);
-    } else {
-        reply = handleFirmwareCommand(board_, line);
-    }
-    if (leave)
-        board_.reboot();  // "g": the firmware starts again
-
-    const Clock::time_point readyAt = now + std::chrono::milliseconds(options_.replyLatencyMs);
-    const std::string eol = reply.eol;
-    if (overlong)
-        send(overlongLine() + eol, readyAt, garbage);
-    if (reply.echo)
-        send(line + eol, readyAt, garbage);
-    if (noData)
-        return;
-    if (streamInReply && !reply.data.empty())
-        send(formatRuntimeLine(board_.model.record(), board_.streamFormat == 6 ? 6 : 7) + "\r\n",
-             readyAt, garbage);
-    for (const std::string& d : reply.data)
-        send(d + eol, late ? readyAt + kLateReply : readyAt, garbage);
-}
-
 void RegulatorServer::vanishNow()
 {
     clientPresent_ = false;
@@ -328,87 +266,6 @@ bool RegulatorServer::reopen(std::string* error)
         portPath_ = pty_.portPath();
     clientPresent_ = false;
     return true;
-}
-
-void RegulatorServer::setFault(Fault fault, int count)
-{
-    std::lock_guard lock(mutex_);
-    faults_.set(fault, count);
-    wake();
-}
-
-void RegulatorServer::failAtRegister(int reg, Fault fault)
-{
-    std::lock_guard lock(mutex_);
-    faults_.atRegister(reg, fault);
-}
-
-void RegulatorServer::clearFaults()
-{
-    std::lock_guard lock(mutex_);
-    faults_.clear();
-    wake();  // a deaf board listens again at once
-}
-
-void RegulatorServer::vanish()
-{
-    runOnServer([this] { vanishNow(); });
-}
-
-bool RegulatorServer::reappear(std::string* error)
-{
-    bool ok = false;
-    runOnServer([&] { ok = reopen(error); });
-    return ok;
-}
-
-std::vector<std::string> RegulatorServer::receivedCommands() const
-{
-    std::lock_guard lock(mutex_);
-    return received_;
-}
-
-void RegulatorServer::clearReceived()
-{
-    std::lock_guard lock(mutex_);
-    received_.clear();
-}
-
-std::uint32_t RegulatorServer::registerBits(int reg) const
-{
-    std::lock_guard lock(mutex_);
-    return board_.bank.bits(reg);
-}
-
-void RegulatorServer::setRegisterBits(int reg, std::uint32_t bits)
-{
-    std::lock_guard lock(mutex_);
-    board_.bank.setBits(reg, bits);
-}
-
-void RegulatorServer::setStatusNumbers(std::uint32_t first, std::uint32_t second)
-{
-    std::lock_guard lock(mutex_);
-    board_.alarmEvents = first;
-    board_.commandErrors = second;
-}
-
-std::map<std::uint32_t, std::uint16_t> RegulatorServer::flashWords() const
-{
-    std::lock_guard lock(mutex_);
-    return board_.loader.flash();
-}
-
-bool RegulatorServer::inBootLoader() const
-{
-    std::lock_guard lock(mutex_);
-    return board_.inBootLoader;
-}
-
-bool RegulatorServer::streaming() const
-{
-    std::lock_guard lock(mutex_);
-    return board_.streamFormat != 0 && !board_.inBootLoader;
 }
 
 }  // namespace sim

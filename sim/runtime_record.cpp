@@ -10,7 +10,7 @@ namespace {
 
 void appendf(std::string& out, const char* format, auto... args)
 {
-    char text[48];
+    char text[64];
     std::snprintf(text, sizeof text, format, args...);
     out += text;
 }

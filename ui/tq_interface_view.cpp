@@ -96,7 +96,8 @@ void CTQ_InterfaceView::wireRuntime() {
     connect(connection_, &ConnectionManager::portStateChanged, this, &CTQ_InterfaceView::updateCommandUi);
     connect(connection_, &ConnectionManager::modeChanged, this, &CTQ_InterfaceView::updateCommandUi);
     connect(connection_, &ConnectionManager::exclamation, this, [this](const QString& text) {
-        QMessageBox::warning(this, QStringLiteral("TQ_Interface"), text);
+        QString shown = text;  // "\r" separates the lines of a message box text
+        QMessageBox::warning(this, QStringLiteral("TQ_Interface"), shown.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     });
     connect(panel_->sendButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onSend);
     connect(panel_->stopButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onStop);

@@ -18,7 +18,8 @@ const QString kFileFilter = QStringLiteral("TQ_Interface Files (*.tq)");
 
 void showOutcome(QWidget* parent, const DocOutcome& outcome) {
     if (outcome.message.empty()) return;
-    const QString text = QString::fromStdString(outcome.message);
+    QString text = QString::fromStdString(outcome.message);
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // "\r" separates lines of a box text
     if (outcome.icon == MessageIcon::Stop)
         QMessageBox::critical(parent, QStringLiteral("TQ_Interface"), text);
     else if (outcome.icon == MessageIcon::Exclamation)

@@ -97,6 +97,18 @@ TEST(IntelHexFileTest, CountsRecordLinesUntilTheFirstOtherLine) {
     EXPECT_EQ(r.address, 0x10u);
 }
 
+TEST(IntelHexFileTest, OverlongLineIsCutNotRefused) {
+    // Characters after the checksum are ignored, however many there are.
+    TempFile file(":0400100012345678D8" + std::string(200000, 'x') + "\n:00000001FF\n");
+    IntelHexFile reader;
+    ASSERT_TRUE(reader.open(file.path()));
+    EXPECT_EQ(reader.count(), 2);
+    std::uint32_t start, end;
+    bool config;
+    EXPECT_TRUE(reader.scan(start, end, config));
+    EXPECT_EQ(end, 0x14u);
+}
+
 TEST(IntelHexFileTest, FileThatCannotBeOpenedBehavesAsEmpty) {
     IntelHexFile reader;
     EXPECT_FALSE(reader.open("/nonexistent/dir/firmware.hex"));

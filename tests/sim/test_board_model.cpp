@@ -156,6 +156,28 @@ TEST(BoardModel, ElectricalAlarmsNeedTheirEnableBit)
     EXPECT_EQ(b.rec().g_error, 0x20u | 0x800u);
 }
 
+TEST(BoardModel, AnyRegisterContentKeepsTheModelFinite)
+{
+    unsigned seed = 12345;
+    for (int round = 0; round < 20; ++round) {
+        Bench b;
+        for (int r = 0; r < kRegisterCount; ++r) {
+            seed = seed * 1103515245u + 12345u;
+            const std::uint32_t hi = seed >> 16;
+            seed = seed * 1103515245u + 12345u;
+            b.setWord(r, hi << 16 | (seed >> 16));
+        }
+        b.setWord(reg::RegulatorFlags, static_cast<std::uint32_t>(round % 8) | 0x80);
+        b.model.start();
+        b.run(20);
+        const RuntimeRecord& r = b.rec();
+        EXPECT_TRUE(std::isfinite(r.fgTa2) && std::isfinite(r.g_vin) && std::isfinite(r.fgF1Tc))
+            << "round " << round;
+        EXPECT_LE(std::fabs(r.fgTc), 100.0f);
+        EXPECT_FALSE(formatRuntimeLine(r, 6).empty());
+    }
+}
+
 TEST(BoardModel, RuntimeLinesHaveTheirFieldCounts)
 {
     Bench b;
