@@ -44,8 +44,10 @@ void ChannelTable::reset() {
 float ChannelTable::scaled(int channel, float value) const {
     const GraphChannelSetting& c = channels_[channel];
     const float span = c.max - c.min;
+    if (span == 0.0f || std::isnan(value))  // an empty range draws at the centre line
+        return 0.0f;
     float v = (value - c.min) / span * 200.0f - 100.0f;
-    if (std::isnan(v))  // min == max, or a value that is not a number
+    if (std::isnan(v))
         return 0.0f;
     if (v > 100.0f)
         v = 100.0f;

@@ -5,7 +5,6 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-
 namespace sim {
 
 namespace {

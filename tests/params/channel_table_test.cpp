@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cmath>
 
 #include "runtime/channel_table.h"
 
@@ -35,7 +36,8 @@ TEST(ChannelTable, ScalingPinsToTheGraph) {
 
     table[3] = GraphChannelSetting{true, 5.0f, 5.0f};
     EXPECT_EQ(table.scaled(3, 5.0f), 0.0f);
-    EXPECT_EQ(table.scaled(3, 6.0f), 100.0f);
+    EXPECT_EQ(table.scaled(3, 6.0f), 0.0f);  // an empty range draws at the centre line
+    EXPECT_EQ(table.scaled(1, std::nanf("")), 0.0f);
 }
 
 TEST(ChannelTable, BlockWithWrongTagOrTooManyEntriesChangesNothing) {
