@@ -116,7 +116,9 @@ bool FirmwareLoader::writeImage(IntelHexFile& file) {
         }
         switch (record.recordType) {
         case kHexRecordData: {
-            address = (record.address & 0xFFFF) | (address & 0xFF0000);
+            // The upper address bits stay whole: data from 16 MiB up lies
+            // outside the window instead of aliasing into the program area.
+            address = (record.address & 0xFFFF) | (address & 0xFFFF0000);
             if (address < kProgramWindowStart || address >= kProgramWindowEnd)
                 break;
             setStatus(" Writing at %06X, time %d s", address, startMs);

@@ -28,6 +28,7 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr auto kSamplePeriod = std::chrono::milliseconds(50);
     static constexpr auto kLateReply = std::chrono::seconds(3);
+    static constexpr std::size_t kMaxReceived = 20000;  // lines kept for receivedCommands()
 
     explicit RegulatorServer(SimOptions options);
     ~RegulatorServer();

@@ -23,6 +23,8 @@ std::string wrongAddress(const std::string& reply)
 
 void RegulatorServer::handleLine(const std::string& line, Clock::time_point now)
 {
+    if (received_.size() >= kMaxReceived)  // a long session keeps the recent part
+        received_.erase(received_.begin(), received_.begin() + kMaxReceived / 2);
     received_.push_back(line);
     const Fault atRegister =
         board_.inBootLoader ? Fault::None : faults_.forRegister(registerOfCommand(line));

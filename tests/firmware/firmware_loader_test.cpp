@@ -56,26 +56,14 @@ TEST_F(FirmwareLoaderTest, BoardIdSendsBootCommandThenIdentify) {
     EXPECT_EQ(loader.boardText(), "BL07 with id 1A2B is Unlocked");
     EXPECT_EQ(observer.boards.front(), "Get board id...");
 
+    loader.go();
+    EXPECT_EQ(loader.boardText(), "Run user program, in regulator.....");
+    EXPECT_EQ(link.commands.back(), "g\n\r");
+
     link.identifyResult = TimeoutEcho;
     EXPECT_FALSE(loader.boardId());
     EXPECT_FALSE(loader.boardFound());
     EXPECT_EQ(loader.boardText(), "<no board detected>");
-}
-
-TEST_F(FirmwareLoaderTest, SearchBoardRepeatsTheWakeUp) {
-    EXPECT_TRUE(loader.searchBoard());
-    ASSERT_EQ(link.commands.size(), 103u);
-    EXPECT_EQ(std::count(link.commands.begin(), link.commands.end(), "$B\n\rBBBB\n\r"), 101);
-    EXPECT_EQ(link.commands[101], "$B\n\r\n\r");
-    EXPECT_EQ(link.commands[102], "i\n\r");
-    EXPECT_EQ(observer.boards.front(), "Search for the regulator board...");
-}
-
-TEST_F(FirmwareLoaderTest, GoAndCancelStartTheUserProgram) {
-    loader.go();
-    EXPECT_EQ(loader.boardText(), "Run user program, in regulator.....");
-    loader.cancel();
-    EXPECT_EQ(link.commands, (std::vector<std::string>{"g\n\r", "g\n\r"}));
 }
 
 TEST_F(FirmwareLoaderTest, DownloadNeedsBoardAndFile) {
@@ -126,6 +114,16 @@ TEST_F(FirmwareLoaderTest, ExtendedAddressTakesEffectAtTheNextDataRecord) {
     EXPECT_EQ(link.commands, (std::vector<std::string>{
                                  "a010000\n\r", SerialManager::writeDataCommand(pattern(4, 2).data(), 4, false),
                                  "a021234\n\r", SerialManager::writeDataCommand(pattern(4, 3).data(), 4, false)}));
+}
+
+TEST_F(FirmwareLoaderTest, DataAbove16MiBIsNotAliasedIntoTheProgramArea) {
+    Loaded image(hextest::extendedLinear(0x0100) + hextest::record(0, 0x0400, pattern(4, 1)) +
+                 hextest::extendedLinear(0x0000) + hextest::record(0, 0x0500, pattern(4, 2)) +
+                 hextest::endOfFile());
+    ASSERT_TRUE(loader.writeImage(image.reader));
+    EXPECT_EQ(link.writes, 1);
+    EXPECT_EQ(link.commands.front(), "a000500\n\r");
+    EXPECT_EQ(link.memory.count(0x400), 0u);
 }
 
 TEST_F(FirmwareLoaderTest, StatusTextsCarryAddressAndWholeSeconds) {

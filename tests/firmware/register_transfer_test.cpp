@@ -32,45 +32,6 @@ protected:
 
 }  // namespace
 
-TEST_F(RegisterTransferTest, DefaultDownloadOrderAndFrame) {
-    ASSERT_EQ(download(), 0);
-    EXPECT_EQ(io.written, regorder::download(false));
-    EXPECT_EQ(io.log.front(), "$R13=64");
-    EXPECT_EQ(io.log.back(), "$R13=0");
-    EXPECT_EQ(std::count(io.written.begin(), io.written.end(), 9), 0);
-    EXPECT_EQ(host.modes, (std::vector<int>{kConnectionModeTransfer, 1}));
-    EXPECT_EQ(host.messages,
-              (std::vector<std::string>{"Download parameters to regulator", "Write parameter -- done"}));
-}
-
-TEST_F(RegisterTransferTest, NumberFormsFollowTheIeeeSetting) {
-    ASSERT_EQ(download(true), 0);
-    EXPECT_NE(std::find(io.log.begin(), io.log.end(), "$RN12=3DCCCCCD"), io.log.end());
-    EXPECT_NE(std::find(io.log.begin(), io.log.end(), "$R16=0"), io.log.end()) << "unsigned stays decimal";
-    io.log.clear();
-    ASSERT_EQ(download(false), 0);
-    EXPECT_NE(std::find(io.log.begin(), io.log.end(), "$R12=0.1"), io.log.end());
-    EXPECT_NE(std::find(io.log.begin(), io.log.end(), "$R91=351"), io.log.end());
-}
-
-TEST_F(RegisterTransferTest, ServiceModeSendsInputLimitsAndKeepsLoopMode) {
-    doc.regulatorFlags = kRegulatorLoopMode | 0x06;
-    ASSERT_EQ(download(true, true), 0);
-    EXPECT_EQ(io.written, regorder::download(true));
-    EXPECT_EQ(io.log.front(), "$R13=326");   // 0x146
-    EXPECT_EQ(io.log.back(), "$R13=262");    // 0x106
-    EXPECT_EQ(io.value(53), 13.0f);
-    EXPECT_EQ(doc.regulatorFlags, kRegulatorLoopMode | 0x06);
-
-    io.log.clear();
-    doc.SetModifiedFlag(false);
-    ASSERT_EQ(download(true, false), 0);
-    EXPECT_EQ(io.log.front(), "$R13=70");
-    EXPECT_EQ(io.log.back(), "$R13=6");
-    EXPECT_EQ(doc.regulatorFlags, 0x06u) << "loop mode is cleared in the document";
-    EXPECT_FALSE(doc.IsModified());
-}
-
 TEST_F(RegisterTransferTest, CalibrationBlocksByType) {
     doc.sensor1.select = kPt100;
     doc.sensor2.select = kPt100;
@@ -199,11 +160,3 @@ TEST_F(RegisterTransferTest, FailedGetLeavesTheDocumentUnchanged) {
     target.RemoveView(&view);
 }
 
-TEST_F(RegisterTransferTest, DecimalFormLosesOnlyWhatTheTextCannotCarry) {
-    doc.kP = 1.23456789f;
-    ASSERT_EQ(download(false), 0);
-    TQFile1 target;
-    ASSERT_EQ(get(target, false), 0);
-    EXPECT_EQ(target.kP, 1.23457f);
-    EXPECT_EQ(target.decay, 0.1f);
-}

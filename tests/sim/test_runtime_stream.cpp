@@ -125,5 +125,22 @@ TEST_F(RuntimeStream, StartStreamingOptionStreamsFromTheFirstSample)
     EXPECT_EQ(runtimeValues(*line, '6').size(), 22u) << *line;
 }
 
+TEST_F(RuntimeStream, DemoOptionRegulatesFromTheStart)
+{
+    client_.close();
+    sim_->stop();
+    sim::SimOptions options;
+    options.demo = true;
+    options.startStreaming = true;
+    startSim(options);
+    const auto v = runtimeValues(client_.readRuntimeLine().value_or(""), '7');
+    ASSERT_EQ(v.size(), 25u);
+    EXPECT_EQ(hexValue(v[3]) & 1u, 1u);          // running
+    EXPECT_EQ(hexFloat(v[12]), 10.0f);           // set point
+    EXPECT_EQ(query("$R13?"), "134");            // PID with Autostart
+    EXPECT_EQ(query("$BC"), "REBOOT");           // kept in FLASH
+    EXPECT_EQ(query("$R0?"), "10");
+}
+
 }  // namespace
 }  // namespace simtest
