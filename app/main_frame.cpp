@@ -142,6 +142,7 @@ void CMainFrame::buildStatusBar() {
     for (int i = 0; i < 3; ++i) {
         lockLabels_[i] = new QLabel(QString::fromLatin1(names[i]));
         lockLabels_[i]->setEnabled(false);
+        lockLabels_[i]->setContentsMargins(2, 0, 4, 0);
         statusBar()->addPermanentWidget(lockLabels_[i]);
     }
     QAction* showStatus = commands_.value(cmd::ViewStatusBar);

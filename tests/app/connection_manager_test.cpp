@@ -137,6 +137,19 @@ TEST_F(ConnectionTest, SaveToFlashSuspendsTheStreamAndRestartsIt) {
     EXPECT_EQ(manager.mode(), ConnectionManager::ModeOnline);
 }
 
+TEST_F(ConnectionTest, StatusClearAndRebootRestoreTheOnlineStream) {
+    startRegulator();
+    ASSERT_TRUE(goOnline());
+    regulator->clearReceived();
+    manager.clearStatus();
+    EXPECT_EQ(manager.mode(), ConnectionManager::ModeOnline);
+    EXPECT_GE(indexOf(commands(), "$SC"), 0);
+    manager.rebootRegulator();
+    EXPECT_GE(indexOf(commands(), "$BC"), 0);
+    EXPECT_EQ(manager.messageText(), " Reboot regulator");
+    EXPECT_EQ(manager.mode(), ConnectionManager::ModeOnline);
+}
+
 TEST_F(ConnectionTest, StopReportsFailureWithCodeAndText) {
     startRegulator();
     ASSERT_TRUE(goOnline());

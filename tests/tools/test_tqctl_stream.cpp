@@ -1,0 +1,199 @@
+// The stream commands: log writes a tab-separated file, monitor prints the
+// status panel as plain lines when its output is not a terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+
+#include "tqctl_fixture.h"
+
+namespace tqtest {
+namespace {
+
+using TqctlStream = TqctlTest;
+
+constexpr char kRule[] = "--------------------------------------------------";
+const std::vector<std::string> kColumns = {
+    "gTsCnt", "g_error", "g_pwm_mode", "fgtFLAG", "fgTc",  "fgF1Tc",   "fgF2Tc",    "fgTa1",
+    "fgTa2",  "fgTa3",   "fgTa4",      "fgTrExt", "fgTr",  "frTa",     "frTe",      "frTp",
+    "frTi",   "frTd",    "frTLPr",     "g_vin",   "g_curr", "AD temp 1", "Digipot offset"};
+
+std::string joined(const std::vector<std::string>& parts, char separator) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? std::string(1, separator) : "") + parts[i];
+    return out;
+}
+
+// Checks a finished log file; returns its row count.
+int checkLogFile(const std::string& text, const std::string& targetVersion) {
+    const std::vector<std::string> lines = splitLines(text);
+    EXPECT_GE(lines.size(), 10u) << text;
+    if (lines.size() < 10)
+        return -1;
+    const std::regex stamp(R"(\d\d/\d\d/\d\d : \d\d:\d\d:\d\d)");
+    EXPECT_EQ(lines[0], kRule);
+    EXPECT_EQ(lines[1].rfind("START LOGG - ", 0), 0u) << lines[1];
+    EXPECT_TRUE(std::regex_match(lines[1].substr(13), stamp)) << lines[1];
+    EXPECT_EQ(lines[2].rfind("Software version = [", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[2].back(), ']') << lines[2];
+    EXPECT_EQ(lines[3], "Target version = [" + targetVersion + "]");
+    EXPECT_EQ(lines[4], kRule);
+    EXPECT_EQ(lines[5], joined(kColumns, '\t'));
+
+    // The footer: rule, stop line, rule, an empty line.
+    const std::size_t n = lines.size();
+    EXPECT_EQ(lines[n - 4], kRule);
+    EXPECT_EQ(lines[n - 3].rfind("STOP LOGG - ", 0), 0u) << lines[n - 3];
+    EXPECT_TRUE(std::regex_match(lines[n - 3].substr(12), stamp)) << lines[n - 3];
+    EXPECT_EQ(lines[n - 2], kRule);
+    EXPECT_EQ(lines[n - 1], "");
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+
+    const std::regex decimal(R"(-?\d+\.\d+)");
+    long previousCount = -1;
+    int rows = 0;
+    for (std::size_t i = 6; i + 4 < n; ++i, ++rows) {
+        const std::vector<std::string> fields = splitOn(lines[i], '\t');
+        EXPECT_EQ(fields.size(), kColumns.size()) << "row " << rows << ": " << lines[i];
+        if (fields.size() != kColumns.size())
+            continue;
+        // The sample counter goes up from row to row.
+        const long count = std::stol(fields[0]);
+        EXPECT_GT(count, previousCount) << lines[i];
+        previousCount = count;
+        EXPECT_EQ(fields[1].size(), 4u) << lines[i];
+        EXPECT_EQ(fields[2].size(), 2u) << lines[i];
+        for (std::size_t f = 4; f <= 20; ++f)
+            EXPECT_TRUE(std::regex_match(fields[f], decimal)) << kColumns[f] << " " << lines[i];
+        EXPECT_EQ(fields[4].size() - fields[4].find('.'), 2u) << "fgTc has one decimal";
+        EXPECT_EQ(fields[13].size() - fields[13].find('.'), 5u) << "frTa has four decimals";
+    }
+    return rows;
+}
+
+// Opens the port as a client and reads for up to `seconds`; true as soon as
+// a runtime line ("[6 ..." or "[7 ...") comes in.
+bool runtimeLinesArrive(const std::filesystem::path& port, double seconds) {
+    const int fd = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    EXPECT_GE(fd, 0) << port;
+    if (fd < 0)
+        return false;
+    termios tio{};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+    std::string seen;
+    bool found = false;
+    while (!found && std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        char buffer[512];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0)
+            seen.append(buffer, static_cast<std::size_t>(got));
+        found = contains(seen, "[7 ") || contains(seen, "[6 ");
+    }
+    ::close(fd);
+    return found;
+}
+
+TEST_F(TqctlStream, LogWritesHeaderRowsAndFooter) {
+    ChildResult r = simulate({"log", "run1", "--seconds", "2"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    ASSERT_TRUE(std::filesystem::exists(path("run1.txt"))) << "the default extension is .txt";
+    const int rows = checkLogFile(readFile(path("run1.txt")), kSimVersion);
+    EXPECT_GT(rows, 0);
+    const std::vector<std::string> out = splitLines(r.out);
+    ASSERT_GE(out.size(), 4u) << r.out;
+    EXPECT_EQ(out[0], std::string("Get version = ") + kSimVersion);
+    EXPECT_EQ(out[1], "Open logg file...");
+    EXPECT_EQ(out[2], "Stop log file");
+    EXPECT_EQ(out[3], std::to_string(rows) + " rows in run1.txt");
+
+    // Against a separate regulator, a chosen extension is kept, and the
+    // stream is stopped afterwards: a plain query answers right away.
+    startSim({"--format", "7"});
+    ASSERT_TRUE(runtimeLinesArrive(link_, 5.0)) << "the regulator streams from the start";
+    r = viaPort({"log", "bench.csv", "--seconds", "2", "--rate", "1"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    ASSERT_TRUE(std::filesystem::exists(path("bench.csv")));
+    EXPECT_FALSE(std::filesystem::exists(path("bench.csv.txt")));
+    const int halfRows = checkLogFile(readFile(path("bench.csv")), kSimVersion);
+    EXPECT_GT(halfRows, 0);
+    EXPECT_TRUE(contains(r.out, std::to_string(halfRows) + " rows in bench.csv\n")) << r.out;
+    EXPECT_FALSE(runtimeLinesArrive(link_, 1.0)) << "log stops the stream when it ends";
+    r = viaPort({"raw", "$V\\r"});
+    EXPECT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_EQ(r.out, std::string(kSimVersion) + "\n");
+}
+
+TEST_F(TqctlStream, MonitorPrintsPlainLinesWithTheVersion) {
+    const ChildResult r = simulate({"monitor", "--seconds", "2"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_FALSE(contains(r.out, "\033")) << "no screen control without a terminal";
+    const std::vector<std::string> lines = splitLines(r.out);
+    ASSERT_FALSE(lines.empty()) << describe(r);
+    const std::string withVersion = std::string("version=") + kSimVersion + " status=";
+    bool sawData = false;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.rfind("version=", 0), 0u) << line;
+        if (line.rfind(withVersion, 0) != 0)
+            continue;
+        // Every panel field by name, in order (the fan currents only in
+        // service mode).
+        std::size_t at = 0;
+        for (const char* field : {" Main=", " Fan1=", " Fan2=", " I(main)=", " Uext.ctrl=",
+                                  " Uin=", " T1=", " T2=", " T3=", " T4=", " Sp1=", " Tr1="}) {
+            const std::size_t next = line.find(field, at);
+            EXPECT_NE(next, std::string::npos) << field << " in " << line;
+            at = next == std::string::npos ? at : next;
+        }
+        EXPECT_FALSE(contains(line, " FAN1=")) << line;
+        sawData = sawData || !contains(line, " T1=--");
+    }
+    EXPECT_TRUE(contains(r.out, withVersion)) << r.out;
+    EXPECT_TRUE(sawData) << "some line shows measured values\n" << r.out;
+
+    // Service mode adds the fan currents; Fahrenheit changes the values.
+    const ChildResult service =
+        simulate({"monitor", "--seconds", "1", "--service", "--fahrenheit"});
+    ASSERT_EQ(service.exitCode, 0) << describe(service);
+    EXPECT_TRUE(contains(service.out, " FAN1=")) << service.out;
+    EXPECT_TRUE(contains(service.out, " FAN2=")) << service.out;
+    EXPECT_TRUE(contains(service.out, withVersion)) << service.out;
+}
+
+TEST_F(TqctlStream, MonitorOnATerminalRedrawsThePanelInPlace) {
+    ChildOptions terminal;
+    terminal.stdoutTerminal = true;
+    const ChildResult r = simulate({"monitor", "--seconds", "2", "--fahrenheit"}, terminal);
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_EQ(r.out.rfind("\033[2J", 0), 0u) << "the screen is cleared first";
+    EXPECT_TRUE(contains(r.out, std::string("\033[HVersion   ") + kSimVersion)) << r.out;
+    EXPECT_TRUE(contains(r.out, "\nStatus    ")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\nMain      ")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\nT1        ")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\xC2\xB0" "F")) << r.out;
+    EXPECT_FALSE(contains(r.out, "version=")) << "no plain lines on a terminal";
+    EXPECT_EQ(r.out.back(), '\n');
+}
+
+TEST_F(TqctlStream, MonitorStopsTheStreamOnExit) {
+    const std::string withVersion = std::string("version=") + kSimVersion + " status=";
+    startSim();
+    const ChildResult viaLink = viaPort({"monitor", "--seconds", "1", "--format", "6"});
+    ASSERT_EQ(viaLink.exitCode, 0) << describe(viaLink);
+    EXPECT_TRUE(contains(viaLink.out, withVersion)) << viaLink.out;
+    EXPECT_FALSE(runtimeLinesArrive(link_, 1.0)) << "monitor sends \"$A\" on exit";
+}
+
+}  // namespace
+}  // namespace tqtest
