@@ -3,6 +3,7 @@
 #include <asm/termbits.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "link/serial_port.h"
 
@@ -57,6 +58,11 @@ int applyLineSettings(int fd, std::uint32_t baud, int parity, int dataBits) {
 }
 
 void makeExclusive(int fd) { ioctl(fd, TIOCEXCL); }
+
+void releaseAndClose(int fd) {
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
 
 void holdModemLinesOff(int fd) {
     int lines = TIOCM_DTR | TIOCM_RTS;

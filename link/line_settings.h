@@ -12,6 +12,9 @@ int applyLineSettings(int fd, std::uint32_t baud, int parity, int dataBits);
 
 // Best effort, failures ignored (a pseudo-terminal refuses all of these).
 void makeExclusive(int fd);         // TIOCEXCL
+// Clears the exclusive flag (TIOCNXCL) and closes: a pseudo-terminal keeps
+// the flag after the last close, which would lock the next open out.
+void releaseAndClose(int fd);
 void holdModemLinesOff(int fd);     // DTR and RTS off
 void requestLowLatency(int fd);     // ASYNC_LOW_LATENCY where the driver has it
 

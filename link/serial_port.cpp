@@ -42,7 +42,7 @@ SerialPort::~SerialPort() {
             worker_.join();
     }
     if (fd_ >= 0)
-        ::close(fd_);
+        releaseAndClose(fd_);
     if (wakeFd_ >= 0)
         ::close(wakeFd_);
 }
@@ -76,7 +76,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     running_.store(false);
     joinWorker();
     if (fd_ >= 0) {
-        ::close(fd_);
+        releaseAndClose(fd_);
         fd_ = -1;
     }
     if (name == nullptr)
@@ -97,7 +97,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     if (wakeFd_ < 0)
         status = OpenNoEvents;
     if (status != 0) {
-        ::close(fd);
+        releaseAndClose(fd);
         return status;
     }
     holdModemLinesOff(fd);
@@ -127,7 +127,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
         worker_ = std::thread(&SerialPort::run, this);
     } catch (const std::system_error&) {
         running_.store(false);
-        ::close(fd_);
+        releaseAndClose(fd_);
         fd_ = -1;
         return OpenNoEvents;   // no worker, no port
     }
@@ -273,7 +273,7 @@ void SerialPort::run() {
     }
 
     running_.store(false, std::memory_order_release);
-    ::close(fd_);
+    releaseAndClose(fd_);
     fd_ = -1;
     writePending_.store(false, std::memory_order_release);
     notify(PortClosed);

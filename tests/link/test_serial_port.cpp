@@ -10,6 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include "link/serial_port.h"
 #include "pty_peer.h"
 
@@ -190,6 +194,18 @@ TEST_F(SerialPortTest, PortCanBeReopenedAfterClose) {
     EXPECT_EQ(port.baudRate(), 9600u);
     const std::vector<std::string> expected{"again"};
     EXPECT_EQ(linesFor("again\r"), expected);
+}
+
+TEST_F(SerialPortTest, CloseLeavesNoExclusiveLockBehind) {
+    // A pseudo-terminal keeps its exclusive flag after the last close; a
+    // user without privileges could then never open the port again.
+    port.close();
+    const int fd = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    int exclusive = -1;
+    ASSERT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    ::close(fd);
 }
 
 TEST(SerialPortOpen, FailuresLeaveThePortClosed) {
