@@ -16,6 +16,8 @@ CommandLine CommandLine::parse(const QStringList& args) {
         };
         if (a == QLatin1String("--simulate")) {
             cl.simulate = true;
+        } else if (a == QLatin1String("--port")) {
+            if (!next(cl.port)) return cl;
         } else if (a == QLatin1String("--screenshots")) {
             if (!next(cl.screenshotDir)) return cl;
         } else if (a == QLatin1String("--print")) {

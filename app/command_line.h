@@ -10,6 +10,7 @@ struct CommandLine {
     QString fileName;
     QString printerName;
     bool simulate = false;    // run against the in-process virtual regulator
+    QString port;             // --port PATH: this run's port (not saved), connects at once
     QString screenshotDir;    // --screenshots DIR: grab the windows and quit
     QString error;            // set for Invalid
 

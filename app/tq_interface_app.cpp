@@ -49,7 +49,7 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     splash->setText(QStringLiteral("Startup...\nParse commands"));
     if (commandLine_.action == CommandLine::Action::Invalid) {
         std::cerr << "tq_interface: " << commandLine_.error.toStdString() << '\n'
-                  << "usage: tq_interface [--simulate] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
+                  << "usage: tq_interface [--simulate | --port PATH] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
         exitCode_ = 2;
         splash->hideSplash();
         return false;

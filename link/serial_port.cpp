@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -143,8 +144,34 @@ void SerialPort::close() {
         return;
     }
     std::lock_guard<std::mutex> lock(lifecycle_);
+    drainPendingWrite();
     running_.store(false);
     joinWorker();
+}
+
+void SerialPort::drainPendingWrite() {
+    // A block handed over just before the close (the stream-off command of a
+    // disconnect) must still reach the line: wait for its wire time plus a
+    // margin, never longer than half a second.
+    if (!worker_.joinable())
+        return;
+    const std::uint32_t rate = baudRate_.load();
+    const std::uint32_t baud = rate > 0 ? rate : 9600;
+    const auto wire = std::chrono::microseconds(10'000'000ull * static_cast<unsigned>(txLength_) / baud);
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::min<std::chrono::microseconds>(wire + std::chrono::milliseconds(100),
+                                                              std::chrono::milliseconds(500));
+    while (writePending_.load(std::memory_order_acquire) && running_.load(std::memory_order_acquire) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // The driver may still hold the block's bytes: a pseudo-terminal drops
+    // what its peer has not read yet when the slave side closes. Give the
+    // far side a moment to take a block written just now.
+    const auto written = std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(lastWriteDone_.load(std::memory_order_acquire)));
+    const auto settled = written + wire + std::chrono::milliseconds(20);
+    if (settled > std::chrono::steady_clock::now() && settled < deadline + std::chrono::milliseconds(20))
+        std::this_thread::sleep_until(settled);
 }
 
 void SerialPort::send(const char* data, int length) {
@@ -219,6 +246,8 @@ void SerialPort::run() {
                 break;
             if (txOffset >= txLength_) {
                 writing = false;
+                lastWriteDone_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                                     std::memory_order_release);
                 writePending_.store(false, std::memory_order_release);
                 notify(WriteDone);
                 continue;

@@ -86,6 +86,7 @@ private:
     void wake();
     bool feedLine(unsigned char byte);   // true when a line is complete
     void joinWorker();
+    void drainPendingWrite();
 
     // Flags shared between the caller and the worker.
     std::atomic<bool> running_{false};
@@ -94,6 +95,7 @@ private:
     std::atomic<bool> startWrite_{false};
     std::atomic<bool> resumeRead_{false};
     std::atomic<std::uint32_t> baudRate_{0};
+    std::atomic<std::int64_t> lastWriteDone_{0};   // steady clock ticks of the last completed block
 
     bool watchModemEvents_ = false;
     int parity_ = 0;

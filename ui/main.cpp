@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     CTQ_InterfaceView* view = nullptr;
 
     auto factory = [&](const CommandLine& cl) -> CMainFrame* {
-        std::string port;
+        std::string port = cl.port.toStdString();
         if (cl.simulate) {
             regulator = std::make_unique<sim::VirtualRegulator>();
             std::string error;
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         }
         view->initialUpdate();
         view->onDocumentUpdate();
-        if (cl.simulate)
+        if (cl.simulate || !cl.port.isEmpty())
             QTimer::singleShot(0, view, [v = view] { v->connection().connectPort(); });
         return frame;
     };

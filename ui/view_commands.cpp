@@ -157,7 +157,7 @@ void CTQ_InterfaceView::onGlobalSetup() {
 void CTQ_InterfaceView::onDownloadParameters() {
     if (!document_) return;
     WaitCursor wait;
-    LinkRegisterIo io(connection_->link());
+    SerialRegisterIo io(connection_->link());
     ConnectionTransferHost host(*connection_);
     DownloadParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
     updateTitle();
@@ -166,7 +166,7 @@ void CTQ_InterfaceView::onDownloadParameters() {
 void CTQ_InterfaceView::onGetParameters() {
     if (!document_) return;
     WaitCursor wait;
-    LinkRegisterIo io(connection_->link());
+    SerialRegisterIo io(connection_->link());
     ConnectionTransferHost host(*connection_);
     GetParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
     updateTitle();

@@ -303,7 +303,7 @@ TEST_F(TqctlLink, FlashWritesAGeneratedImageAndStartsTheProgram) {
     terminal.stdoutTerminal = true;
     r = simulate({"flash", "img.hex"}, terminal);
     EXPECT_EQ(r.exitCode, 0) << describe(r);
-    EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\r\033\[K\[#{40}\] 4/4 records, \d+ s )")))
+    EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\r\x1b\[K\[#{40}\] 4/4 records, \d+ s )")))
         << r.out;
     EXPECT_TRUE(contains(r.out, "Image written, user program started\n")) << r.out;
 
