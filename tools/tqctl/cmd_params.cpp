@@ -11,24 +11,13 @@
 #include "params/parameter_fields.h"
 #include "params/tq_interface_doc.h"
 #include "runtime/channel_table.h"
+#include "table_view.h"
 
 namespace tqctl {
 namespace {
 
 constexpr int kExitFileError = 1;
 
-// Stands in for the main window: owns the graph channel table and notes
-// whether the file held a graph block.
-struct TableView : DocumentView {
-    ChannelTable table;
-    bool hadBlock = false;
-
-    TableView() {
-        table.setOnBlockLoaded([this] { hadBlock = true; });
-    }
-    void resetChannelTable() override { table.reset(); }
-    RuntimeBlockOwner* runtimeBlockOwner() override { return &table; }
-};
 
 int fileError(const DocOutcome& outcome) {
     std::fprintf(stderr, "%s\n", outcome.message.c_str());

@@ -12,24 +12,13 @@
 #include "params/register_transfer.h"
 #include "params/tq_interface_doc.h"
 #include "runtime/channel_table.h"
+#include "table_view.h"
 
 namespace tqctl {
 namespace {
 
 constexpr int kExitFileError = 1;
 
-// Stands in for the main window: holds the graph channel table so that a
-// file keeps its graph block.
-struct TableView : DocumentView {
-    ChannelTable table;
-    bool hadBlock = false;
-
-    TableView() {
-        table.setOnBlockLoaded([this] { hadBlock = true; });
-    }
-    void resetChannelTable() override { table.reset(); }
-    RuntimeBlockOwner* runtimeBlockOwner() override { return &table; }
-};
 
 // The connection of tqctl: no runtime stream runs, so a mode change only
 // notes the mode; messages go to the terminal.
