@@ -43,7 +43,9 @@ int main(int argc, char** argv) {
     auto factory = [&](const CommandLine& cl) -> CMainFrame* {
         std::string port = cl.port.toStdString();
         if (cl.simulate) {
-            regulator = std::make_unique<sim::VirtualRegulator>();
+            sim::SimOptions options;
+            options.demo = true;   // a running regulator cooling toward its set point
+            regulator = std::make_unique<sim::VirtualRegulator>(options);
             std::string error;
             if (!regulator->start(&error)) {
                 std::cerr << "tq_interface: the virtual regulator did not start: " << error << '\n';
