@@ -125,8 +125,13 @@ TEST_F(ConnectionTest, SaveToFlashSuspendsTheStreamAndRestartsIt) {
     ASSERT_TRUE(goOnline());
     regulator->clearReceived();
     manager.saveToFlash();
-    // The restart command expects no reply, so it may still be on its way.
-    ASSERT_TRUE(spinUntil([&] { return indexOf(commands(), "$A7") >= 0; }, 2000));
+    // The restart command expects no reply, so it may still be on its way
+    // (and the start command of going online may arrive only now, too).
+    ASSERT_TRUE(spinUntil([&] {
+        const auto c = commands();
+        const int rw = indexOf(c, "$RW");
+        return rw >= 0 && indexOf(c, "$A7", rw) > rw;
+    }, 2000));
     const auto sent = commands();
     const int off = indexOf(sent, "$A");
     const int save = indexOf(sent, "$RW", std::max(off, 0));
@@ -165,7 +170,7 @@ TEST_F(ConnectionTest, DisconnectStopsTheStreamBeforeClosing) {
     ASSERT_TRUE(goOnline());
     regulator->clearReceived();
     manager.disconnectPort();
-    EXPECT_GE(indexOf(commands(), "$A"), 0);
+    EXPECT_TRUE(spinUntil([&] { return indexOf(commands(), "$A") >= 0; }, 1000));
     EXPECT_FALSE(manager.isPortOpen());
     EXPECT_EQ(manager.versionText(), "<unkown>");
     EXPECT_EQ(manager.messageText(), " Disconnected from regulator");
