@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -33,6 +34,7 @@ QList<QKeySequence> extraShortcuts(int id) {
     case cmd::EditCopy: return {QKeySequence(Qt::CTRL | Qt::Key_Insert)};
     case cmd::EditPaste: return {QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
     case cmd::HelpTopics: return {QKeySequence(Qt::Key_F1)};
+    case cmd::ToolHelp: return {QKeySequence(Qt::SHIFT | Qt::Key_F1)};
     default: return {};
     }
 }
@@ -184,6 +186,21 @@ void CMainFrame::addRecentFile(const QString& path) {
     rebuildRecentMenu();
     QSettings settings(settingsOrganization(), settingsApplication());
     recent_.save(settings);
+}
+
+void CMainFrame::removeRecentFile(const QString& path) {
+    recent_.remove(path);
+    rebuildRecentMenu();
+    QSettings settings(settingsOrganization(), settingsApplication());
+    recent_.save(settings);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::setConnectionText(const QString& text) { connectionLabel_->setText(text); }

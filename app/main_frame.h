@@ -22,6 +22,7 @@ public:
     QAction* command(int id) const { return commands_.value(id); }
     RecentFileList& recentFiles() { return recent_; }
     void addRecentFile(const QString& path);
+    void removeRecentFile(const QString& path);
 
     void setConnectionText(const QString& text);
     QString connectionText() const;
@@ -31,6 +32,8 @@ public:
     // Called whenever menus open and on a short timer, to enable commands.
     void setCommandUpdater(std::function<void()> updater) { updater_ = std::move(updater); }
     void updateCommands();
+    // Asked before the window closes (Exit, the close button); false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
 
 public slots:
     void bringToFront();
@@ -42,6 +45,7 @@ signals:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -62,4 +66,5 @@ private:
     bool lockOn_[3] = {};
     RecentFileList recent_;
     std::function<void()> updater_;
+    std::function<bool()> closeGuard_;
 };

@@ -64,13 +64,17 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
         wireCommands();
         wireFileCommands();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
+        frame_->setCloseGuard([this] { return saveModified(); });
     }
     if (document_) document_->AddView(this);
     refreshControls();
 }
 
 CTQ_InterfaceView::~CTQ_InterfaceView() {
-    if (frame_) frame_->setCommandUpdater({});
+    if (frame_) {
+        frame_->setCommandUpdater({});
+        frame_->setCloseGuard({});
+    }
     if (document_) document_->RemoveView(this);
     delete connection_;  // closes the port
     connection_ = nullptr;

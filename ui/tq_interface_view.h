@@ -66,6 +66,8 @@ public:
     void onDownloadParameters();
     void onGetParameters();
     bool openDocument(const QString& path);
+    // Asks to save a modified document; false when the operator cancels.
+    bool saveModified();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -34,18 +34,7 @@ void CTQ_InterfaceView::wireFileCommands() {
     auto on = [this](int id, auto handler) {
         if (QAction* a = frame_->command(id)) connect(a, &QAction::triggered, this, handler);
     };
-    // Asks to save a modified document; false when the operator cancels.
-    auto saveModified = [this]() -> bool {
-        if (!document_ || !document_->IsModified()) return true;
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("TQ_Interface"),
-            QStringLiteral("Save changes to %1?").arg(QString::fromStdString(document_->GetTitle())),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) return false;
-        if (answer == QMessageBox::No) return true;
-        frame_->command(cmd::FileSave)->trigger();
-        return !document_->IsModified();
-    };
+    auto saveModified = [this] { return this->saveModified(); };
     on(cmd::FileNew, [this, saveModified] {
         if (!saveModified()) return;
         const DocOutcome outcome = document_->OnNewDocument();
@@ -76,7 +65,9 @@ void CTQ_InterfaceView::wireFileCommands() {
             saveAs();
             return;
         }
-        showOutcome(this, document_->Save());
+        const DocOutcome outcome = document_->Save();
+        showOutcome(this, outcome);
+        if (outcome) frame_->addRecentFile(QString::fromStdString(document_->GetPathName()));
         updateTitle();
     });
     on(cmd::FileSaveAs, saveAs);
@@ -95,12 +86,26 @@ void CTQ_InterfaceView::wireFileCommands() {
     on(cmd::FilePrint, notYet);
     on(cmd::FilePrintPreview, notYet);
     on(cmd::FilePrintSetup, notYet);
+    // A recent file that no longer opens leaves the list.
     connect(frame_, &CMainFrame::recentFileChosen, this, [this, saveModified](const QString& path) {
-        if (saveModified()) openDocument(path);
+        if (saveModified() && !openDocument(path)) frame_->removeRecentFile(path);
     });
     connect(frame_, &CMainFrame::fileDropped, this, [this, saveModified](const QString& path) {
         if (saveModified()) openDocument(path);
     });
+}
+
+bool CTQ_InterfaceView::saveModified() {
+    if (!document_ || !document_->IsModified()) return true;
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("TQ_Interface"),
+        QStringLiteral("Save changes to %1?").arg(QString::fromStdString(document_->GetTitle())),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::No) return true;
+    if (!frame_) return false;
+    frame_->command(cmd::FileSave)->trigger();
+    return !document_->IsModified();
 }
 
 bool CTQ_InterfaceView::openDocument(const QString& path) {
