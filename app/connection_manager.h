@@ -43,6 +43,9 @@ public:
     std::string portName() const;
 
     bool isPortOpen() const { return link_.isOpen(); }
+    // Between Connect and Disconnect, also while a vanished device is being
+    // opened again by the search.
+    bool isConnected() const { return connected_; }
     bool isLinkUp() const { return link_.isLinkUp(); }
     QString connectionIndicatorText() const;
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -170,7 +171,8 @@ void CMainFrame::rebuildRecentMenu() {
     const int anchor = all.indexOf(recentAnchor_);
     if (anchor >= 0 && anchor + 1 < all.size()) before = all[anchor + 1];
     for (int i = 0; i < files.size(); ++i) {
-        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), this);
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            RecentFileList::displayName(files[i], QDir::currentPath())), this);
         a->setStatusTip(QStringLiteral("Open this document"));
         a->setData(cmd::FileMru1 + i);
         const QString path = files[i];

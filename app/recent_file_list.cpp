@@ -1,5 +1,6 @@
 #include "app/recent_file_list.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -33,3 +34,14 @@ void RecentFileList::add(const QString& path) {
 }
 
 void RecentFileList::remove(const QString& path) { files_.removeAll(path); }
+
+QString RecentFileList::displayName(const QString& path, const QString& currentDir) {
+    const QFileInfo info(path);
+    if (QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(currentDir)) return info.fileName();
+    constexpr int kMaxLength = 30;
+    const QString full = QDir::cleanPath(info.absoluteFilePath());
+    if (full.size() <= kMaxLength) return full;
+    const int firstDirEnd = full.indexOf(QLatin1Char('/'), 1);
+    const QString head = firstDirEnd > 0 ? full.left(firstDirEnd) : QString();
+    return head + QStringLiteral("/.../") + info.fileName();
+}

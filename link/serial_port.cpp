@@ -157,7 +157,7 @@ void SerialPort::drainPendingWrite() {
         return;
     const std::uint32_t rate = baudRate_.load();
     const std::uint32_t baud = rate > 0 ? rate : 9600;
-    const auto wire = std::chrono::microseconds(10'000'000ull * static_cast<unsigned>(txLength_) / baud);
+    const auto wire = std::chrono::microseconds(10'000'000ull * static_cast<unsigned>(txLength_.load()) / baud);
     const auto deadline = std::chrono::steady_clock::now() +
                           std::min<std::chrono::microseconds>(wire + std::chrono::milliseconds(100),
                                                               std::chrono::milliseconds(500));
@@ -181,7 +181,7 @@ void SerialPort::send(const char* data, int length) {
     if (!writePending_.compare_exchange_strong(idle, true, std::memory_order_acq_rel))
         return;   // the previous block is still being written
     std::memcpy(txBuffer_, data, static_cast<std::size_t>(length));
-    txLength_ = length;
+    txLength_.store(length);
     startWrite_.store(true, std::memory_order_release);
     wake();
 }

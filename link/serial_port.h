@@ -118,7 +118,7 @@ private:
 
     // Filled by send() while no write is pending, read by the worker.
     char txBuffer_[kTxCapacity] = {};
-    int txLength_ = 0;
+    std::atomic<int> txLength_{0};     // also read by close() for the wire time
 
     Notify notify_;
     void* owner_ = nullptr;

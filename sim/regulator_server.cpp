@@ -29,11 +29,15 @@ RegulatorServer::RegulatorServer(SimOptions options) : options_(std::move(option
     board_.version = options_.version;
     if (options_.demo)
         applyDemoSettings(board_.bank);
+    if (!options_.transcriptPath.empty())
+        transcript_ = std::fopen(options_.transcriptPath.c_str(), "a");
 }
 
 RegulatorServer::~RegulatorServer()
 {
     stop();
+    if (transcript_)
+        std::fclose(transcript_);
 }
 
 bool RegulatorServer::start(std::string* error)
@@ -172,8 +176,12 @@ void RegulatorServer::tick(Clock::time_point now)
         return;
     if (output_.pending() > kStreamBacklog)
         return;  // the line is busy: this sample is not sent
-    send(formatRuntimeLine(board_.model.record(), board_.streamFormat) + "\r\n", now,
-         faults_.active(Fault::Garbage));
+    const std::string line = formatRuntimeLine(board_.model.record(), board_.streamFormat);
+    if (transcript_) {
+        std::fprintf(transcript_, "%s\n", line.c_str());
+        std::fflush(transcript_);
+    }
+    send(line + "\r\n", now, faults_.active(Fault::Garbage));
 }
 
 void RegulatorServer::checkPresence()

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -83,6 +84,7 @@ private:
     unsigned garbleSeed_ = 1;
     bool clientPresent_ = false;
     Clock::time_point nextSample_{};
+    std::FILE* transcript_ = nullptr;
 
     struct Task {
         std::function<void()> fn;

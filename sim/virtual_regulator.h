@@ -19,6 +19,7 @@ struct SimOptions {
     int streamFormat = 7;          // format of startStreaming: 6 or 7
     bool demo = false;             // PID mode, started, fans on, St1 10 deg C (also in FLASH)
     std::string version = "TQ-REG V0.215 virtual";  // data line of "$V"
+    std::string transcriptPath;    // every streamed runtime line is appended here ("" = none)
 };
 
 // Counts are per received command, except StreamStops (per runtime line)

@@ -81,10 +81,10 @@ CAboutDlg::CAboutDlg(bool serviceMode, QWidget* parent) : QDialog(parent), servi
 bool CAboutDlg::serviceLabelVisible() const { return !serviceLabel_->isHidden(); }
 
 void CAboutDlg::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        const bool onPicture = smallPicture_->geometry().contains(event->position().toPoint());
-        serviceMode_ = onPicture && isServiceGesture(event->buttons(), event->modifiers());
-        serviceLabel_->setVisible(serviceMode_);
-    }
+    // Only a left double-click can switch it on; any other switches it off.
+    const bool onPicture = smallPicture_->geometry().contains(event->position().toPoint());
+    serviceMode_ = event->button() == Qt::LeftButton && onPicture &&
+                   isServiceGesture(event->buttons(), event->modifiers());
+    serviceLabel_->setVisible(serviceMode_);
     QDialog::mouseDoubleClickEvent(event);
 }

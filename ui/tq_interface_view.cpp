@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -86,12 +87,15 @@ CTQ_InterfaceView::~CTQ_InterfaceView() {
 
 void CTQ_InterfaceView::wireRuntime() {
     QueuedRuntimeSink* sink = sink_.get();
+    // Texts from the serial worker thread arrive queued; a clear made on the
+    // UI thread (leaving the online mode) takes effect at once, so the texts
+    // that follow it ("error - no regulator found") are not overwritten later.
     connect(sink, &QueuedRuntimeSink::panelTextChanged, this,
-            [this](int field, const QString& text) { fieldTexts_[field] = text; }, Qt::QueuedConnection);
+            [this](int field, const QString& text) { fieldTexts_[field] = text; }, Qt::AutoConnection);
     connect(sink, &QueuedRuntimeSink::statusTextChanged, this,
-            [this](const QString& text) { connection_->setStatusText(text); }, Qt::QueuedConnection);
+            [this](const QString& text) { connection_->setStatusText(text); }, Qt::AutoConnection);
     connect(sink, &QueuedRuntimeSink::versionTextChanged, this,
-            [this](const QString& text) { connection_->setVersionText(text); }, Qt::QueuedConnection);
+            [this](const QString& text) { connection_->setVersionText(text); }, Qt::AutoConnection);
     connect(sink, &QueuedRuntimeSink::lampFlashed, this, [this](int lamp, int ms) {
         (lamp == static_cast<int>(PanelLamp::Receive) ? panel_->lampY() : panel_->lampR())->flash(ms);
     }, Qt::QueuedConnection);
@@ -225,7 +229,11 @@ void CTQ_InterfaceView::updateCommandUi() {
         };
         enable(cmd::Connect, !open);
         enable(cmd::ToolConnect, !open);
-        for (int id : {cmd::Disconnect, cmd::ToolDisconnect, cmd::ToolGetVersion, cmd::ToolSendParameters,
+        // Disconnect also ends the search's attempts to open a vanished device again.
+        const bool connected = open || connection_->isConnected();
+        enable(cmd::Disconnect, connected);
+        enable(cmd::ToolDisconnect, connected);
+        for (int id : {cmd::ToolGetVersion, cmd::ToolSendParameters,
                        cmd::ToolGetParameters, cmd::Stop, cmd::DownloadParameters, cmd::GetParameters,
                        cmd::SaveToFlash, cmd::ReadFromFlash, cmd::FlashToDefault, cmd::RebootRegulator,
                        cmd::PanelSend})
@@ -243,10 +251,23 @@ void CTQ_InterfaceView::showEvent(QShowEvent* event) {
     updateUnits();
 }
 
+// STOP is the form's default button: an Enter that no field of the form
+// takes presses it.
+void CTQ_InterfaceView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (panel_->stopButton()->isEnabled()) panel_->stopButton()->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void CTQ_InterfaceView::onAbout() {
     CAboutDlg about(serviceMode_, this);
     about.exec();
     setServiceMode(about.serviceMode());
+    updateTitle();  // the title follows the flag at once, not at the next document change
 }
 
 void CTQ_InterfaceView::onStop() {

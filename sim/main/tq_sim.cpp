@@ -23,11 +23,13 @@ int usage(const char* argv0)
 {
     std::fprintf(stderr,
                  "usage: %s [--link PATH] [--baud N] [--latency MS] [--format 6|7] [--demo]\n"
+                 "       [--transcript FILE]\n"
                  "  --link PATH   symlink to the port (replaced if stale)\n"
                  "  --baud N      pace the output to N baud (default: no pacing)\n"
                  "  --latency MS  delay every reply by MS milliseconds\n"
                  "  --format 6|7  stream runtime lines from the start in this format\n"
-                 "  --demo        regulate from the start: PID mode, St1 10 C, fans on\n",
+                 "  --demo        regulate from the start: PID mode, St1 10 C, fans on\n"
+                 "  --transcript FILE  append every streamed runtime line to FILE\n",
                  argv0);
     return 64;
 }
@@ -63,6 +65,8 @@ int main(int argc, char** argv)
             options.startStreaming = true;
             options.streamFormat = static_cast<int>(v);
             ++i;
+        } else if (arg == "--transcript" && hasValue) {
+            options.transcriptPath = argv[++i];
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {

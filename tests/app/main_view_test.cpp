@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
 #include "app/main_frame.h"
+#include "app/recent_file_list.h"
 #include "params/tq_interface_doc.h"
 #include "sim/virtual_regulator.h"
 #include "test_support.h"
@@ -130,6 +135,135 @@ TEST_F(MainViewTest, CommandsAreEnabledByPortState) {
     EXPECT_FALSE(enabled(cmd::Disconnect));
 }
 
+TEST_F(MainViewTest, LostRegulatorShowsItsErrorAndClearedFieldsOnThePanel) {
+    QTemporaryDir dir;
+    sim::SimOptions options;
+    options.linkPath = dir.filePath("ttyTQ").toStdString();
+    sim::VirtualRegulator regulator(options);
+    std::string error;
+    ASSERT_TRUE(regulator.start(&error)) << error;
+    view->setup().portName = options.linkPath;
+    view->connection().connectPort();
+    ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, 5000));
+    ASSERT_TRUE(spinUntil([&] { return view->panel()->fieldText(PanelField::T1) != "--"; }, 3000));
+
+    regulator.vanish();
+    ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeSearch; }, 3000));
+    spinFor(300);  // whatever was queued meanwhile has arrived
+    EXPECT_EQ(view->connection().statusText(), "error - no regulator found");
+    EXPECT_EQ(view->panel()->statusText(), "error - no regulator found");
+    EXPECT_EQ(view->panel()->versionText(), "--");
+    EXPECT_EQ(view->panel()->fieldText(PanelField::T1), "--");
+    EXPECT_EQ(view->panel()->fieldText(PanelField::Main), "--");
+
+    // While the search tries to open the vanished device again, Disconnect ends that.
+    ASSERT_TRUE(spinUntil([&] { return !view->connection().isPortOpen(); }, 2000));
+    view->updateCommandUi();
+    EXPECT_TRUE(enabled(cmd::Disconnect));
+    EXPECT_TRUE(enabled(cmd::ToolDisconnect));
+    frame->command(cmd::Disconnect)->trigger();
+    ASSERT_TRUE(regulator.reappear(&error)) << error;
+    spinFor(1500);
+    EXPECT_FALSE(view->connection().isPortOpen());
+    EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeSearch);
+    view->updateCommandUi();
+    EXPECT_FALSE(enabled(cmd::Disconnect));
+    EXPECT_TRUE(enabled(cmd::Connect));
+}
+
+TEST_F(MainViewTest, EnterInTheFormPressesTheDefaultStopButton) {
+    int stops = 0;
+    QObject::connect(view->panel()->stopButton(), &QPushButton::clicked, [&stops] { ++stops; });
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    EXPECT_EQ(stops, 0) << "STOP is disabled while the port is closed";
+
+    view->panel()->stopButton()->setEnabled(true);
+    QApplication::sendEvent(view, &enter);
+    EXPECT_EQ(stops, 1);
+    EXPECT_TRUE(view->panel()->messageText().startsWith(" Stop regulator error - error "));
+    QKeyEvent ctrlEnter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+    QApplication::sendEvent(view, &ctrlEnter);
+    EXPECT_EQ(stops, 1) << "Ctrl+Enter is SEND, not STOP";
+}
+
+// Answers the next modal message box with `button` and records its text.
+void answerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, button, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        *text = box->text();
+        box->button(button)->click();
+        poll->deleteLater();
+    });
+    poll->start(20);
+}
+
+TEST_F(MainViewTest, ClosingAModifiedDocumentAsksToSaveIt) {
+    frame->show();
+    EXPECT_TRUE(frame->close()) << "an unmodified document closes without asking";
+    frame->show();
+    view->markDocumentModified();
+    QString asked;
+    answerNextMessageBox(QMessageBox::Cancel, &asked);
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(asked, "Save changes to Untitled?");
+    EXPECT_TRUE(frame->isVisible());
+    asked.clear();
+    answerNextMessageBox(QMessageBox::No, &asked);
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(asked, "Save changes to Untitled?");
+}
+
+TEST_F(MainViewTest, ARecentFileThatNoLongerOpensLeavesTheList) {
+    const QString missing = QDir(workDir.path()).absoluteFilePath(QStringLiteral("gone.tq"));
+    frame->addRecentFile(missing);
+    ASSERT_TRUE(frame->recentFiles().files().contains(missing));
+    QString shown;
+    answerNextMessageBox(QMessageBox::Ok, &shown);
+    emit frame->recentFileChosen(missing);
+    spinFor(100);
+    EXPECT_FALSE(frame->recentFiles().files().contains(missing));
+}
+
+TEST_F(MainViewTest, SavingANamedDocumentPutsItFirstInTheRecentFiles) {
+    const QString path = QDir(workDir.path()).absoluteFilePath(QStringLiteral("run.tq"));
+    ASSERT_TRUE(static_cast<bool>(document.SaveAs(path.toStdString())));
+    frame->addRecentFile(QDir(workDir.path()).absoluteFilePath(QStringLiteral("other.tq")));
+    view->markDocumentModified();
+    frame->command(cmd::FileSave)->trigger();
+    EXPECT_FALSE(document.IsModified());
+    ASSERT_FALSE(frame->recentFiles().files().isEmpty());
+    EXPECT_EQ(frame->recentFiles().files().first(), path);
+    EXPECT_EQ(frame->windowTitle(), "run.tq - TQ_Interface 1.1.9a");
+}
+
+TEST_F(MainViewTest, ServiceModeFromTheAboutBoxShowsInTheTitleAtOnce) {
+    frame->show();
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        if (!box) return;
+        doubleClick(box, box->smallPicture()->geometry().center(), Qt::LeftButton | Qt::MiddleButton,
+                    Qt::ShiftModifier);
+        box->accept();
+        poll->deleteLater();
+    });
+    poll->start(20);
+    frame->command(cmd::AppAbout)->trigger();
+    EXPECT_TRUE(view->serviceMode());
+    EXPECT_EQ(frame->windowTitle(), "Untitled - TQ_Interface 1.1.9a SERVICE MODE");
+    EXPECT_TRUE(view->panel()->fanCurrentsVisible());
+}
+
+TEST(RecentFiles, MenuTextIsTheNameInTheWorkingDirectoryElseAShortPath) {
+    EXPECT_EQ(RecentFileList::displayName("/home/op/run.tq", "/home/op"), "run.tq");
+    EXPECT_EQ(RecentFileList::displayName("/data/a/run.tq", "/home/op"), "/data/a/run.tq");
+    EXPECT_EQ(RecentFileList::displayName("/data/projects/cooling/bench/run.tq", "/home/op"),
+              "/data/.../run.tq");
+}
+
 TEST(AboutBox, ServiceModeDoubleClickRule) {
     // Shift with the left and the middle button held; Ctrl, the right button
     // or an extra button spoil it, Alt does not count.
@@ -150,6 +284,17 @@ TEST(AboutBox, ServiceModeDoubleClickRule) {
     doubleClick(&about, QPoint(5, 5), leftMiddle, Qt::ShiftModifier);  // outside the picture
     EXPECT_FALSE(about.serviceMode());
     EXPECT_FALSE(about.serviceLabelVisible());
+
+    doubleClick(&about, onPicture, leftMiddle, Qt::ShiftModifier);
+    ASSERT_TRUE(about.serviceMode());
+    QMouseEvent right(QEvent::MouseButtonDblClick, QPointF(onPicture), about.mapToGlobal(QPointF(onPicture)),
+                      Qt::RightButton, leftMiddle | Qt::RightButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&about, &right);
+    EXPECT_FALSE(about.serviceMode()) << "a right double-click switches it off";
+    // The picture itself passes the double-click on to the box.
+    doubleClick(about.smallPicture(), QPoint(10, 10), leftMiddle, Qt::ShiftModifier);
+    EXPECT_TRUE(about.serviceMode());
+    EXPECT_TRUE(about.serviceLabelVisible());
 
     CAboutDlg on(true);
     on.show();

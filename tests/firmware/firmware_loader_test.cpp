@@ -66,6 +66,28 @@ TEST_F(FirmwareLoaderTest, BoardIdSendsBootCommandThenIdentify) {
     EXPECT_EQ(loader.boardText(), "<no board detected>");
 }
 
+TEST_F(FirmwareLoaderTest, SearchBoardSendsThePatternThenTheEndThenIdentify) {
+    EXPECT_TRUE(loader.searchBoard());
+    std::vector<std::string> expected(101, "$B\n\rBBBB\n\r");
+    expected.push_back("$B\n\r\n\r");
+    expected.push_back("i\n\r");
+    EXPECT_EQ(link.commands, expected);
+    EXPECT_EQ(observer.boards.front(), "Search for the regulator board...");
+    EXPECT_EQ(loader.boardText(), "BL07 with id 1A2B is Unlocked");
+    EXPECT_TRUE(loader.boardFound());
+
+    link.commands.clear();
+    link.identifyResult = TimeoutEcho;
+    EXPECT_FALSE(loader.searchBoard());
+    EXPECT_EQ(link.commands.size(), 103u);
+    EXPECT_EQ(loader.boardText(), "<no board detected>");
+}
+
+TEST_F(FirmwareLoaderTest, CancelStartsTheUserProgramEvenWithNothingWritten) {
+    loader.cancel();
+    EXPECT_EQ(link.commands, std::vector<std::string>{"g\n\r"});
+}
+
 TEST_F(FirmwareLoaderTest, DownloadNeedsBoardAndFile) {
     Loaded image(hextest::record(0, 0x300, pattern(4, 1)) + hextest::endOfFile());
     EXPECT_EQ(loader.download(image.reader, true), DownloadOutcome::BoardNotValid);

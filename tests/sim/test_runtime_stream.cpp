@@ -41,12 +41,21 @@ TEST_F(RuntimeStream, Format6CarriesTwentyTwoValues)
 
 TEST_F(RuntimeStream, SampleCounterCountsUpOnePerLine)
 {
+    // The counter counts samples: a loaded machine may make the board skip a
+    // line now and then, so steps of one must dominate and none may go back.
     client_.write("$A7\r");
-    const auto first = client_.readRuntimeLine();
-    const auto second = client_.readRuntimeLine();
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(hexValue(runtimeValues(*second, '7')[0]),
-              hexValue(runtimeValues(*first, '7')[0]) + 1);
+    std::vector<unsigned long> counts;
+    for (int i = 0; i < 8; ++i) {
+        const auto line = client_.readRuntimeLine();
+        ASSERT_TRUE(line);
+        counts.push_back(hexValue(runtimeValues(*line, '7')[0]));
+    }
+    int stepsOfOne = 0;
+    for (std::size_t i = 1; i < counts.size(); ++i) {
+        EXPECT_GT(counts[i], counts[i - 1]);
+        stepsOfOne += counts[i] == counts[i - 1] + 1;
+    }
+    EXPECT_GE(stepsOfOne, 4);
 }
 
 TEST_F(RuntimeStream, StopEndsTheStreamAtItsEcho)

@@ -5,8 +5,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "tqctl_fixture.h"
@@ -127,6 +131,86 @@ TEST_F(TqctlStream, LogWritesHeaderRowsAndFooter) {
     const int halfRows = checkLogFile(readFile(path("bench.csv")), kSimVersion);
     EXPECT_GT(halfRows, 0);
     EXPECT_TRUE(contains(r.out, std::to_string(halfRows) + " rows in bench.csv\n")) << r.out;
+}
+
+// Rows of a finished log (between the column line and the footer), split
+// into their cells.
+std::vector<std::vector<std::string>> logRows(const std::string& text) {
+    const std::vector<std::string> lines = splitLines(text);
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t i = 6; i + 4 < lines.size(); ++i)
+        rows.push_back(splitOn(lines[i], '\t'));
+    return rows;
+}
+
+// The runtime lines the regulator sent ("[7 v1 ... v25]"), by sample counter.
+std::map<unsigned long, std::vector<std::uint32_t>> sentLines(const std::string& text) {
+    std::map<unsigned long, std::vector<std::uint32_t>> sent;
+    for (std::string line : splitLines(text)) {
+        if (line.size() < 4 || line.rfind("[7 ", 0) != 0 || line.back() != ']')
+            continue;
+        std::vector<std::uint32_t> values;
+        for (const std::string& v : splitOn(line.substr(3, line.size() - 4), ' '))
+            values.push_back(static_cast<std::uint32_t>(std::stoul(v, nullptr, 16)));
+        if (values.size() == 25)
+            sent[values[0]] = values;
+    }
+    return sent;
+}
+
+// One log row against the line it came from: counter and words exactly,
+// every real to the decimals the row prints.
+void expectRowFromLine(const std::vector<std::string>& row, const std::vector<std::uint32_t>& v) {
+    ASSERT_EQ(row.size(), kColumns.size());
+    EXPECT_EQ(std::stoul(row[0]), v[0]);
+    EXPECT_EQ(std::stoul(row[1], nullptr, 16), v[1]);
+    EXPECT_EQ(std::stoul(row[2], nullptr, 16), v[2] & 0xFF);
+    EXPECT_EQ(std::stoul(row[3], nullptr, 16), v[3] & 0xFF);
+    for (std::size_t f = 4; f <= 20; ++f) {
+        const float sent = std::bit_cast<float>(v[f]);
+        const std::size_t dot = row[f].find('.');
+        const int decimals = dot == std::string::npos ? 0 : static_cast<int>(row[f].size() - dot - 1);
+        EXPECT_NEAR(std::stod(row[f]), sent, 0.51 * std::pow(10.0, -decimals) + 1e-6 * std::fabs(sent))
+            << kColumns[f] << " of sample " << v[0];
+    }
+    EXPECT_EQ(std::stol(row[21]), static_cast<std::int32_t>(v[23])) << "AD temp 1";
+    EXPECT_EQ(std::stol(row[22]), static_cast<std::int32_t>(v[24])) << "Digipot offset";
+}
+
+TEST_F(TqctlStream, LogRowsFollowTheSampleRateAndReadBackToTheSentLines) {
+    startSim({"--transcript", path("sent.txt").string()});
+    ChildResult r = viaPort({"log", "all.txt", "--seconds", "3"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    ASSERT_GT(checkLogFile(readFile(path("all.txt")), kSimVersion), 0);
+    const auto rows = logRows(readFile(path("all.txt")));
+    const auto sent = sentLines(readFile(path("sent.txt")));
+    ASSERT_GE(rows.size(), 2u);
+    // 20 samples a second: the counter spans about 60 samples in 3 s, and
+    // every sample in that span has its row.
+    const unsigned long first = std::stoul(rows.front()[0]);
+    const unsigned long span = std::stoul(rows.back()[0]) - first + 1;
+    EXPECT_GE(span, 45u);
+    EXPECT_LE(span, 75u);
+    EXPECT_GE(rows.size() * 10, span * 9) << rows.size() << " rows over " << span << " samples";
+    for (const auto& row : rows) {
+        const auto line = sent.find(std::stoul(row[0]));
+        ASSERT_NE(line, sent.end()) << "row " << row[0] << " was never sent";
+        expectRowFromLine(row, line->second);
+    }
+
+    // Rate 1 keeps every second sample.
+    r = viaPort({"log", "half.txt", "--seconds", "3", "--rate", "1"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    const auto half = logRows(readFile(path("half.txt")));
+    const auto sentNow = sentLines(readFile(path("sent.txt")));
+    ASSERT_GE(half.size(), 2u);
+    const unsigned long halfSpan = std::stoul(half.back()[0]) - std::stoul(half.front()[0]) + 1;
+    EXPECT_NEAR(static_cast<double>(half.size()), halfSpan / 2.0, 2.0 + halfSpan / 10.0);
+    for (const auto& row : half) {
+        const auto line = sentNow.find(std::stoul(row[0]));
+        ASSERT_NE(line, sentNow.end()) << "row " << row[0] << " was never sent";
+        expectRowFromLine(row, line->second);
+    }
 }
 
 TEST_F(TqctlStream, LogStopsTheStreamOnExit) {
