@@ -17,5 +17,6 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "No display: the live status panel in the terminal (Ctrl-C ends it)."
+[ -n "$port" ] || link=(--demo)
 "$bin/tools/tqctl" "${link[@]}" version
 exec "$bin/tools/tqctl" "${link[@]}" monitor ${SECONDS_TO_RUN:+--seconds "$SECONDS_TO_RUN"}

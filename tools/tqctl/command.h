@@ -20,6 +20,7 @@ struct GlobalOptions {
     std::string port;         // --port PATH (empty: the configured default)
     std::uint32_t baud = 0;   // --baud N (0: the default rate)
     bool simulate = false;    // --simulate: in-process virtual regulator
+    bool demo = false;        // --demo: the same, running its demonstration
 };
 
 class Context {

@@ -26,7 +26,9 @@ Context::~Context() {
 
 int Context::openLink() {
     if (options_.simulate && !sim_) {
-        sim_ = std::make_unique<sim::VirtualRegulator>();
+        sim::SimOptions simOptions;
+        simOptions.demo = options_.demo;
+        sim_ = std::make_unique<sim::VirtualRegulator>(simOptions);
         std::string error;
         if (!sim_->start(&error)) {
             std::fprintf(stderr, "tqctl: the virtual regulator did not start: %s\n",

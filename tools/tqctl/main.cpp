@@ -26,7 +26,8 @@ void printUsage(std::FILE* out) {
     std::fprintf(out,
                  "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0)\n"
                  "  --baud N      bit rate (default 115200)\n"
-                 "  --simulate    run against an in-process virtual regulator\n\n"
+                 "  --simulate    run against an in-process virtual regulator\n"
+                 "  --demo        the same, with the regulator cooling toward its set point\n\n"
                  "commands:\n");
     std::vector<Command> sorted = table();
     std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
@@ -86,6 +87,9 @@ int main(int argc, char** argv) {
         }
         if (option == "--simulate") {
             options.simulate = true;
+        } else if (option == "--demo") {
+            options.simulate = true;
+            options.demo = true;
         } else if (option == "--port") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return usage("--port needs a path");
