@@ -14,10 +14,29 @@ constexpr int sensorGainRegister(int sensor) { return 35 + 2 * (sensor - 1); }
 constexpr int sensorOffsetRegister(int sensor) { return 36 + 2 * (sensor - 1); }
 constexpr int calibrationBlockRegister(int sensor) { return 59 + 3 * (sensor - 1); }
 
-// Register writes in order; after the first failure nothing more is sent.
-class RegisterWriter {
+// A run of register transfers in order: after the first failure nothing
+// more is sent or read, and that failure is the result.
+class RegisterSequence {
 public:
-    RegisterWriter(RegisterIo& io, bool hex) : io_(io), hex_(hex) {}
+    RegisterSequence(RegisterIo& io, bool hex) : io_(io), hex_(hex) {}
+    void fail(int result) {
+        if (result_ == 0)
+            result_ = result;
+    }
+    bool ok() const { return result_ == 0; }
+    int result() const { return result_; }
+    RegisterIo& io() { return io_; }
+    bool hex() const { return hex_; }
+
+protected:
+    RegisterIo& io_;
+    bool hex_;
+    int result_ = 0;
+};
+
+class RegisterWriter : public RegisterSequence {
+public:
+    using RegisterSequence::RegisterSequence;
     void f(int reg, float value) {
         if (result_ == 0)
             result_ = io_.writeRegister(reg, value, hex_);
@@ -26,25 +45,11 @@ public:
         if (result_ == 0)
             result_ = io_.writeRegisterUnsigned(reg, value);
     }
-    void fail(int result) {
-        if (result_ == 0)
-            result_ = result;
-    }
-    bool ok() const { return result_ == 0; }
-    int result() const { return result_; }
-    RegisterIo& io() { return io_; }
-    bool hex() const { return hex_; }
-
-private:
-    RegisterIo& io_;
-    bool hex_;
-    int result_ = 0;
 };
 
-// Register reads in order; after the first failure nothing more is read.
-class RegisterReader {
+class RegisterReader : public RegisterSequence {
 public:
-    RegisterReader(RegisterIo& io, bool hex) : io_(io), hex_(hex) {}
+    using RegisterSequence::RegisterSequence;
     void f(int reg, float& out) {
         if (result_ == 0)
             result_ = io_.readRegister(reg, out, hex_);
@@ -53,19 +58,6 @@ public:
         if (result_ == 0)
             result_ = io_.readRegisterUnsigned(reg, out);
     }
-    void fail(int result) {
-        if (result_ == 0)
-            result_ = result;
-    }
-    bool ok() const { return result_ == 0; }
-    int result() const { return result_; }
-    RegisterIo& io() { return io_; }
-    bool hex() const { return hex_; }
-
-private:
-    RegisterIo& io_;
-    bool hex_;
-    int result_ = 0;
 };
 
 std::string errorText(const char* format, int code) {
