@@ -12,27 +12,9 @@
 #include "app/tq_interface_app.h"
 #include "params/tq_interface_doc.h"
 #include "sim/virtual_regulator.h"
-#include "ui/about_box.h"
+#include "ui/screenshots.h"
 #include "ui/tq_interface_view.h"
 
-namespace {
-
-// --screenshots DIR: the main window once it is online, then the About box.
-void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir) {
-    QDir().mkpath(dir);
-    QTimer::singleShot(4000, frame, [frame, view, dir] {
-        frame->grab().save(dir + QStringLiteral("/main-window.png"));
-        auto* about = new CAboutDlg(view->serviceMode(), frame);
-        about->show();
-        QTimer::singleShot(500, about, [about, dir] {
-            about->grab().save(dir + QStringLiteral("/about-box.png"));
-            about->close();
-            QCoreApplication::quit();
-        });
-    });
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     CTQ_InterfaceApp app(argc, argv);

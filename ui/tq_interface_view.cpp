@@ -16,7 +16,7 @@
 #include "params/tq_interface_doc.h"
 #include "ui/about_box.h"
 #include "ui/lamp_widget.h"
-#include "ui/placeholder_page.h"
+#include "ui/view_page.h"
 #include "ui/status_panel.h"
 #include "ui/tab_strip.h"
 
@@ -158,9 +158,13 @@ void CTQ_InterfaceView::initialUpdate() {
     if (!pages_[BasePage]) {
         const char* titles[PageCount] = {"Base", "Runtime", "Alarm", "Fan", "Sensor", "Regulator"};
         for (int i = 0; i < PageCount; ++i) {
-            pages_[i] = new PlaceholderPage(QString::fromLatin1(titles[i]));
+            pages_[i] = createPage(static_cast<Page>(i));
             tabs_->addTab(QString::fromLatin1(titles[i]), pages_[i]);
         }
+        forEachPage([this](ViewPage& p) {
+            p.setCelsius(setup_.celsius);
+            p.setServiceMode(serviceMode_);
+        });
     }
     tabs_->bar()->setColours(0xFFFFFF, 0x646464, 0xC80000, 0xFF0000, true);
     tabs_->setCurrentIndex(0);
@@ -175,6 +179,7 @@ void CTQ_InterfaceView::onDocumentUpdate() {
     if (frame_) frame_->fitToView();
     updateTitle();
     updateUnits();
+    forEachPage([](ViewPage& p) { p.refreshFromDocument(); });
     tabs_->update();
 }
 
@@ -202,12 +207,14 @@ void CTQ_InterfaceView::setServiceMode(bool on) {
     serviceMode_ = on;
     fanOut_->setServiceMode(on);
     panel_->setServiceMode(on);
+    forEachPage([on](ViewPage& p) { p.setServiceMode(on); });
     update();
 }
 
 void CTQ_InterfaceView::setCelsius(bool on) {
     setup_.celsius = on;
     fanOut_->setCelsius(on);
+    forEachPage([on](ViewPage& p) { p.setCelsius(on); });
     updateUnits();
 }
 

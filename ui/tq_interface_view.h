@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/global_setup.h"
@@ -18,6 +19,7 @@ class ConnectionManager;
 class QueuedRuntimeSink;
 class StatusPanel;
 class TabStrip;
+class ViewPage;
 
 class CTQ_InterfaceView : public QWidget, public DocumentView {
     Q_OBJECT
@@ -54,6 +56,7 @@ public:
     TabStrip* tabs() const { return tabs_; }
     CTQ_InterfaceDoc* document() const { return document_; }
     CMainFrame* frame() const { return frame_; }
+    QWidget* page(Page p) const { return pages_[p]; }
 
     // Commands.
     void onAbout();
@@ -77,6 +80,8 @@ private:
     void wireCommands();
     void wireFileCommands();
     void wireRuntime();
+    QWidget* createPage(Page page);
+    void forEachPage(const std::function<void(ViewPage&)>& action);
     std::string chooseLogFile(const std::string& proposed);
     LogSettings logSettings() const;
 

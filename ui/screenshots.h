@@ -1,0 +1,26 @@
+// --screenshots DIR: every page and dialog written as a PNG, one step after
+// another. A step shows what it pictures, saves its file(s) into `dir` and
+// then calls `next` (at once or from a timer); the last step quits.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class CMainFrame;
+class CTQ_InterfaceView;
+
+struct ScreenshotContext {
+    CMainFrame* frame = nullptr;
+    CTQ_InterfaceView* view = nullptr;
+    QString dir;
+};
+
+using ScreenshotNext = std::function<void()>;
+using ScreenshotStep = void (*)(const ScreenshotContext&, ScreenshotNext next);
+
+// The steps, each defined beside what it pictures.
+void shootMainWindow(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootAboutBox(const ScreenshotContext& ctx, ScreenshotNext next);
+
+// Runs every step in order, then quits the application.
+void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir);
