@@ -31,6 +31,8 @@ enum : int {
     RebootRegulator = 32780,
     GlobalSetup = 32781,
     DownloadFirmware = 32782,
+    CompareWithRegulator = 32820,
+    VerifyAfterDownload = 32821,   // checkable, remembered in the settings
     LogStart = 32789,
     LogStop = 32790,
     HelpTopics = 57667,

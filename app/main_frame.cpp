@@ -62,6 +62,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    rememberVerifyAfterDownload(settings);
 
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, &CMainFrame::updateCommands);
@@ -73,6 +74,15 @@ CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     QSettings settings(settingsOrganization(), settingsApplication());
     recent_.save(settings);
+}
+
+void CMainFrame::rememberVerifyAfterDownload(QSettings& settings) {
+    QAction* verify = commands_.value(cmd::VerifyAfterDownload);
+    verify->setCheckable(true);
+    verify->setChecked(settings.value(QLatin1String(kVerifyAfterDownloadKey), true).toBool());
+    connect(verify, &QAction::toggled, this, [](bool on) {
+        QSettings(settingsOrganization(), settingsApplication()).setValue(QLatin1String(kVerifyAfterDownloadKey), on);
+    });
 }
 
 QAction* CMainFrame::makeCommand(int id) {

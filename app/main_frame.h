@@ -11,7 +11,11 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSettings;
 class QToolBar;
+
+// Regulator > Verify after download, on unless switched off.
+inline constexpr char kVerifyAfterDownloadKey[] = "Settings/VERIFY_AFTER_DOWNLOAD";
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -53,6 +57,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
+    void rememberVerifyAfterDownload(QSettings& settings);
     void rebuildRecentMenu();
 
     QHash<int, QAction*> commands_;

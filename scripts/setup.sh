@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+          libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev nlohmann-json3-dev
           xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

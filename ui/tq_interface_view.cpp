@@ -64,6 +64,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
     if (frame_) {
         wireCommands();
         wireFileCommands();
+        wireCompareCommands();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
         frame_->setCloseGuard([this] { return saveModified(); });
     }
@@ -242,6 +243,7 @@ void CTQ_InterfaceView::updateCommandUi() {
         enable(cmd::ToolDisconnect, connected);
         for (int id : {cmd::ToolGetVersion, cmd::ToolSendParameters,
                        cmd::ToolGetParameters, cmd::Stop, cmd::DownloadParameters, cmd::GetParameters,
+                       cmd::CompareWithRegulator,
                        cmd::SaveToFlash, cmd::ReadFromFlash, cmd::FlashToDefault, cmd::RebootRegulator,
                        cmd::PanelSend})
             enable(id, open);

@@ -10,6 +10,7 @@
 #include "app/global_setup.h"
 #include "app/startup_settings.h"
 #include "params/document_view.h"
+#include "params/register_compare.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
 
@@ -68,6 +69,9 @@ public:
     void onLogToggle();
     void onDownloadParameters();
     void onGetParameters();
+    void onCompareWithRegulator();
+    // Regulator > Verify after download (remembered in the settings).
+    bool verifyAfterDownload() const;
     bool openDocument(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
@@ -79,6 +83,9 @@ protected:
 private:
     void wireCommands();
     void wireFileCommands();
+    void wireCompareCommands();
+    RegisterComparison compareWithRegulator();
+    void verifyDownload();
     void wireRuntime();
     QWidget* createPage(Page page);
     void forEachPage(const std::function<void(ViewPage&)>& action);

@@ -164,7 +164,8 @@ void CTQ_InterfaceView::onDownloadParameters() {
     WaitCursor wait;
     SerialRegisterIo io(connection_->link());
     ConnectionTransferHost host(*connection_);
-    DownloadParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
+    const int result = DownloadParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
+    if (result == 0 && connection_->isPortOpen() && verifyAfterDownload()) verifyDownload();
     updateTitle();
 }
 

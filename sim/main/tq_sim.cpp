@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <semaphore.h>
 
@@ -23,13 +25,16 @@ int usage(const char* argv0)
 {
     std::fprintf(stderr,
                  "usage: %s [--link PATH] [--baud N] [--latency MS] [--format 6|7] [--demo]\n"
-                 "       [--transcript FILE]\n"
+                 "       [--transcript FILE] [--fault NAME[@REG]]\n"
                  "  --link PATH   symlink to the port (replaced if stale)\n"
                  "  --baud N      pace the output to N baud (default: no pacing)\n"
                  "  --latency MS  delay every reply by MS milliseconds\n"
                  "  --format 6|7  stream runtime lines from the start in this format\n"
                  "  --demo        regulate from the start: PID mode, St1 10 C, fans on\n"
-                 "  --transcript FILE  append every streamed runtime line to FILE\n",
+                 "  --transcript FILE  append every streamed runtime line to FILE\n"
+                 "  --fault NAME[@REG] misbehave from the start: no-echo, echo-without-data,\n"
+                 "                late-reply, garbage or wrong-write-reply; with @REG only\n"
+                 "                when that register is accessed\n",
                  argv0);
     return 64;
 }
@@ -44,11 +49,40 @@ bool parseNumber(const char* text, long min, long max, long& out)
     return true;
 }
 
+struct FaultOption {
+    sim::Fault fault = sim::Fault::None;
+    int reg = -1;   // -1: every command
+};
+
+bool parseFault(const std::string& text, FaultOption& out)
+{
+    static const std::pair<const char*, sim::Fault> names[] = {
+        {"no-echo", sim::Fault::NoEcho},
+        {"echo-without-data", sim::Fault::EchoWithoutData},
+        {"late-reply", sim::Fault::LateReply},
+        {"garbage", sim::Fault::Garbage},
+        {"wrong-write-reply", sim::Fault::WrongWriteReply},
+    };
+    const std::size_t at = text.find('@');
+    const std::string name = text.substr(0, at);
+    long reg = -1;
+    if (at != std::string::npos && !parseNumber(text.c_str() + at + 1, 0, 96, reg))
+        return false;
+    for (const auto& [n, fault] : names) {
+        if (name == n) {
+            out = {fault, static_cast<int>(reg)};
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     sim::SimOptions options;
+    std::vector<FaultOption> faults;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -67,6 +101,11 @@ int main(int argc, char** argv)
             ++i;
         } else if (arg == "--transcript" && hasValue) {
             options.transcriptPath = argv[++i];
+        } else if (arg == "--fault" && hasValue) {
+            FaultOption fault;
+            if (!parseFault(argv[++i], fault))
+                return usage(argv[0]);
+            faults.push_back(fault);
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -90,6 +129,12 @@ int main(int argc, char** argv)
     if (!regulator.start(&error)) {
         std::fprintf(stderr, "tq-sim: %s\n", error.c_str());
         return 1;
+    }
+    for (const FaultOption& f : faults) {
+        if (f.reg >= 0)
+            regulator.failAtRegister(f.reg, f.fault);
+        else
+            regulator.setFault(f.fault);
     }
     std::printf("%s\n", regulator.slavePath().c_str());
     std::fflush(stdout);

@@ -1,6 +1,7 @@
 // Parameter files: new, show [--json], set NAME=VALUE ... Errors print the
 // texts the program's message boxes show.
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -125,23 +126,67 @@ void printText(const std::string& path, const CTQ_InterfaceDoc& doc, const Table
                     FloatText(view.table[c].max).c_str());
 }
 
+// Floats as the shortest text that reads back as the same float; not a
+// number or infinite as null.
+nlohmann::ordered_json jsonNumber(float v) {
+    return std::isfinite(v) ? nlohmann::ordered_json(std::stod(FloatText(v)))
+                            : nlohmann::ordered_json(nullptr);
+}
+
+template <typename Record>
+nlohmann::ordered_json recordJson(const Record& r) {
+    nlohmann::ordered_json o;
+    o["name"] = std::string(r.nameText());
+    o["type"] = r.type;
+    if constexpr (std::is_same_v<Record, SensorCalibrationEx>) {
+        o["potGain"] = r.potGain;
+        o["potOffset"] = r.potOffset;
+    }
+    o["gain"] = jsonNumber(r.gain);
+    o["offset"] = jsonNumber(r.offset);
+    o["d"] = nlohmann::ordered_json::array();
+    for (float v : r.d)
+        o["d"].push_back(jsonNumber(v));
+    return o;
+}
+
+template <typename Record>
+nlohmann::ordered_json slotJson(const SensorSlot<Record>& slot) {
+    nlohmann::ordered_json o;
+    o["select"] = slot.select;
+    o["selected"] = std::string(slot.selected().nameText());
+    o["records"] = nlohmann::ordered_json::array();
+    for (const Record& r : slot.records)
+        o["records"].push_back(recordJson(r));
+    return o;
+}
+
+// Notes and names are bytes from the file: what is not UTF-8 becomes U+FFFD.
 void printJson(const std::string& path, const CTQ_InterfaceDoc& doc, const TableView& view) {
-    std::printf("{\n  \"file\": %s,\n  \"version\": %u,\n  \"graphBlock\": %s,\n  \"notes\": %s,\n",
-                jsonString(path).c_str(), doc.fileVersion(), view.hadBlock ? "true" : "false",
-                jsonString(doc.notes).c_str());
-    for (const ParameterField& f : ParameterFields())
-        std::printf("  \"%s\": %s,\n", f.name, fieldText(doc, f, true).c_str());
-    printSlot(1, doc.sensor1, true, false);
-    printSlot(2, doc.sensor2, true, false);
-    printSlot(3, doc.sensor3, true, false);
-    printSlot(4, doc.sensor4, true, false);
-    std::printf("  \"channels\": [\n");
+    nlohmann::ordered_json o;
+    o["file"] = path;
+    o["version"] = doc.fileVersion();
+    o["graphBlock"] = view.hadBlock;
+    o["notes"] = doc.notes;
+    for (const ParameterField& f : ParameterFields()) {
+        if (f.isFloat())
+            o[f.name] = jsonNumber(doc.*std::get<float ParameterSet::*>(f.member));
+        else
+            o[f.name] = doc.*std::get<std::uint32_t ParameterSet::*>(f.member);
+    }
+    o["sensor1"] = slotJson(doc.sensor1);
+    o["sensor2"] = slotJson(doc.sensor2);
+    o["sensor3"] = slotJson(doc.sensor3);
+    o["sensor4"] = slotJson(doc.sensor4);
+    o["channels"] = nlohmann::ordered_json::array();
     for (int c = 0; c < kGraphChannelCount; ++c)
-        std::printf("    {\"name\": %s, \"enabled\": %s, \"min\": %s, \"max\": %s}%s\n",
-                    jsonString(GraphChannels()[c].name).c_str(),
-                    view.table[c].enabled ? "true" : "false", jsonFloat(view.table[c].min).c_str(),
-                    jsonFloat(view.table[c].max).c_str(), c + 1 < kGraphChannelCount ? "," : "");
-    std::printf("  ]\n}\n");
+        o["channels"].push_back({{"name", GraphChannels()[c].name},
+                                 {"enabled", view.table[c].enabled},
+                                 {"min", jsonNumber(view.table[c].min)},
+                                 {"max", jsonNumber(view.table[c].max)}});
+    const std::string text =
+        o.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::printf("%s\n", text.c_str());
 }
 
 // ---- commands -------------------------------------------------------------

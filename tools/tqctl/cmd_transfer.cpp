@@ -13,6 +13,8 @@
 #include "params/tq_interface_doc.h"
 #include "runtime/channel_table.h"
 #include "table_view.h"
+#include "tool_transfer_host.h"
+#include "verify.h"
 
 namespace tqctl {
 namespace {
@@ -20,30 +22,10 @@ namespace {
 constexpr int kExitFileError = 1;
 
 
-// The connection of tqctl: no runtime stream runs, so a mode change only
-// notes the mode; messages go to the terminal.
-class ToolTransferHost : public TransferHost {
-public:
-    explicit ToolTransferHost(SerialManager& link) : link_(link) {}
-    bool isLinkOpen() const override { return link_.isOpen(); }
-    int setConnectionMode(int mode) override {
-        const int old = mode_;
-        mode_ = mode;
-        return old;
-    }
-    void showMessage(const std::string& text) override {
-        std::printf(" %s\n", text.c_str());
-        std::fflush(stdout);
-    }
-
-private:
-    SerialManager& link_;
-    int mode_ = 0;
-};
-
 struct TransferArgs {
     std::string path;
     TransferSettings settings;
+    bool verify = false;   // download: verify afterwards
 };
 
 // Parses FILE.tq [--ieee 0|1] [--service]; returns an error text or "".
@@ -56,6 +38,8 @@ std::string parseArgs(const std::vector<std::string>& args, bool allowService, T
             out.settings.ieee = args[++i] == "1";
         } else if (a == "--service" && allowService) {
             out.settings.serviceMode = true;
+        } else if (a == "--verify" && allowService) {
+            out.verify = true;
         } else if (!a.empty() && a[0] == '-') {
             return "unknown option " + a;
         } else if (out.path.empty()) {
@@ -75,8 +59,8 @@ int fileError(const DocOutcome& outcome) {
 int runDownload(Context& ctx, const std::vector<std::string>& args);
 int runGet(Context& ctx, const std::vector<std::string>& args);
 
-const Command kDownload{"download", "download FILE.tq [--ieee 0|1] [--service]",
-                        "download a parameter file to the regulator", runDownload};
+const Command kDownload{"download", "download FILE.tq [--ieee 0|1] [--service] [--verify] [--json]",
+                        "download a parameter file to the regulator (--verify: and compare)", runDownload};
 const Command kGet{"get", "get FILE.tq [--ieee 0|1]",
                    "read the regulator's parameters into a new or existing file", runGet};
 
@@ -93,7 +77,10 @@ int runDownload(Context& ctx, const std::vector<std::string>& args) {
         return opened;
     SerialRegisterIo io(ctx.link());
     ToolTransferHost host(ctx.link());
-    return DownloadParameters(io, host, doc, parsed.settings);
+    const int result = DownloadParameters(io, host, doc, parsed.settings);
+    if (result != Ok || !parsed.verify)
+        return result;
+    return verifyParameters(ctx, doc, parsed.settings, true);
 }
 
 int runGet(Context& ctx, const std::vector<std::string>& args) {

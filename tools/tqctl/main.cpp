@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "command.h"
+#include "json_report.h"
+#include "multi_port.h"
 
 namespace tqctl {
 
@@ -24,10 +26,14 @@ constexpr const char* kGlobalUsage = "usage: tqctl [--port PATH] [--baud N] [--s
 void printUsage(std::FILE* out) {
     std::fprintf(out, "%sCOMMAND [ARGS]\n\n", kGlobalUsage);
     std::fprintf(out,
-                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0)\n"
+                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0);\n"
+                 "                give it again, or a pattern such as '/dev/serial/by-id/*',\n"
+                 "                to run the command on every port at once\n"
                  "  --baud N      bit rate (default 115200)\n"
                  "  --simulate    run against an in-process virtual regulator\n"
-                 "  --demo        the same, with the regulator cooling toward its set point\n\n"
+                 "  --demo        the same, with the regulator cooling toward its set point\n"
+                 "  --json        (after verify, download, flash, status, version) one JSON\n"
+                 "                object per port on standard output\n\n"
                  "commands:\n");
     std::vector<Command> sorted = table();
     std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
@@ -78,6 +84,7 @@ int usageError(const Command& command, const std::string& why) {
 int main(int argc, char** argv) {
     using namespace tqctl;
     GlobalOptions options;
+    std::vector<std::string> ports;
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; ++i) {
         const std::string option = argv[i];
@@ -93,7 +100,7 @@ int main(int argc, char** argv) {
         } else if (option == "--port") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return usage("--port needs a path");
-            options.port = argv[++i];
+            ports.push_back(argv[++i]);
         } else if (option == "--baud") {
             if (i + 1 >= argc || !parseBaud(argv[i + 1], options.baud))
                 return usage("--baud needs a rate from 1 to 4000000");
@@ -106,11 +113,28 @@ int main(int argc, char** argv) {
         return usage("no command given");
 
     const std::string name = argv[i++];
+    std::vector<std::string> args(argv + i, argv + argc);
+    std::vector<std::string> expanded;
+    if (const std::string error = expandPorts(ports, expanded); !error.empty())
+        return usage(error);
+    if (expanded.size() > 1) {
+        if (options.simulate)
+            return usage("--simulate runs one virtual regulator: give one port or none");
+        if (const std::string why = multiPortRefusal(name, args); !why.empty())
+            return usage(why);
+        return runOnPorts(expanded, options.baud, name, args);
+    }
+    if (!expanded.empty())
+        options.port = expanded.front();
     for (const Command& command : commands()) {
         if (name != command.name)
             continue;
-        std::vector<std::string> args(argv + i, argv + argc);
         Context context(options);
+        const auto json = std::find(args.begin(), args.end(), "--json");
+        if (takesJson(name) && json != args.end()) {
+            args.erase(json);
+            return runWithJson(command, context, args);
+        }
         return command.run(context, args);
     }
     return usage("unknown command " + name);
