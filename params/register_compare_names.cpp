@@ -91,6 +91,15 @@ std::string fieldPageLabel(std::string_view field) {
         {"coolGain", "Cooling Gain"},
         {"heatGain", "Heating Gain"},
         {"decay", "Decay when stoped"},
+        {"regulatorFlags", "Regulator mode and options"},
+        {"alarmEnable1", "Alarm enables (electrical)"},
+        {"alarmEnable2", "Alarm enables (temperatures)"},
+        {"vInOver", "Voltage In over"},
+        {"vInUnder", "Voltage In under"},
+        {"vIntOver", "Voltage Internal over"},
+        {"vIntUnder", "Voltage Internal under"},
+        {"iOutOver", "Current Out over"},
+        {"iOutUnder", "Current Out under"},
         {"st2", "St2"},
         {"loopHighCount", "High (s)"},
         {"loopLowCount", "Low (s)"},
@@ -108,6 +117,12 @@ std::string fieldPageLabel(std::string_view field) {
         {"IOver", "Current over"},
         {"IUnder", "Current under"},
     };
+    // t1High .. t4Low: "T1 high" .. "T4 low".
+    if (field.size() > 2 && field[0] == 't' && field[1] >= '1' && field[1] <= '4')
+        return std::string("T") + field[1] + (field.substr(2) == "High" ? " high" : " low");
+    // sensor2.gain: "Sensor 2 gain"; the calibration block by its role.
+    if (field.size() > 8 && field.substr(0, 6) == "sensor" && field[7] == '.')
+        return std::string("Sensor ") + field[6] + " " + std::string(field.substr(8));
     if (field.size() > 4 && field.substr(0, 3) == "fan")
         if (const auto it = fan.find(field.substr(4)); it != fan.end())
             return std::string("FAN ") + field[3] + " " + it->second;

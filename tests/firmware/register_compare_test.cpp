@@ -187,6 +187,8 @@ TEST(RegisterCompareNames, SensorRegistersByRoleAndCountTexts) {
     EXPECT_EQ(registerFieldName(43, doc), "");
     EXPECT_EQ(fieldPageLabel("fan2HighVoltage"), "FAN 2 High Speed Voltage");
     EXPECT_EQ(fieldPageLabel("aux31"), "");
+    EXPECT_EQ(fieldPageLabel("t3Low"), "T3 low");
+    EXPECT_EQ(fieldPageLabel("sensor2.Ro"), "Sensor 2 Ro");
     EXPECT_EQ(differenceCountText("Write parameter -- done,", 1),
               "Write parameter -- done, 1 difference");
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "command.h"
+#include "json_report.h"
 #include "firmware/firmware_file.h"
 #include "firmware/firmware_loader.h"
 #include "firmware/firmware_update_session.h"
@@ -224,6 +225,7 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
         findBoard(loader, parsed.search);
         const DownloadOutcome outcome = loader.download(reader, check.valid);
         observer.finish();
+        // The outcome is the text of --json, whatever the link prints after it.
         switch (outcome) {
         case DownloadOutcome::Written:
             exitCode = loader.startResult();
@@ -232,13 +234,17 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
                              resultText(exitCode));
             else
                 std::printf("Image written, user program started\n");
+            runReport().text = exitCode == Ok ? "Image written, user program started"
+                                              : "Run user program - error " + std::to_string(exitCode);
             break;
         case DownloadOutcome::BoardNotValid:
             std::fprintf(stderr, "%s\n", kErrorBoardIdNotValid);
+            runReport().text = kErrorBoardIdNotValid;
             exitCode = kExitNoBoard;
             break;
         case DownloadOutcome::FileNotValid:
             std::fprintf(stderr, "%s\n", kErrorFileNotValid);
+            runReport().text = kErrorFileNotValid;
             exitCode = kExitFileError;
             break;
         case DownloadOutcome::WriteFailed:
@@ -246,6 +252,7 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
             // so that the download can be repeated.
             std::fprintf(stderr, "Download stopped: %s\nThe board stays in its boot loader.\n",
                          loader.statusText().c_str());
+            runReport().text = "Download stopped: " + loader.statusText();
             exitCode = kExitWriteFailed;
             break;
         }
