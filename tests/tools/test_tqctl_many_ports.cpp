@@ -89,9 +89,10 @@ TEST_F(TqctlManyPorts, FlashAndConfigureFourBoardsOneFails) {
                 << row;
     }
 
-    // The same as JSON: one object per port and nothing else on standard output.
+    // Board 0's dead-band changed behind the program's back; then verify as
+    // JSON: one object per port and nothing else on standard output.
+    ASSERT_EQ(tq({"--port", port(0), "raw", "$R7=4.5\\r", "--no-data"}).exitCode, 0);
     r = onAll({"verify", "line.tq", "--json"});
-    EXPECT_EQ(r.exitCode, 3) << describe(r);
     const std::vector<std::string> lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kBoards)) << r.out;
     std::map<std::string, nlohmann::json> byPort;
@@ -103,11 +104,17 @@ TEST_F(TqctlManyPorts, FlashAndConfigureFourBoardsOneFails) {
         ASSERT_EQ(byPort.count(port(i)), 1u) << r.out;
         const nlohmann::json& j = byPort[port(i)];
         EXPECT_EQ(j["command"], "verify");
-        EXPECT_EQ(j["result"], i == kFaulty ? 3 : 0) << j.dump();
-        EXPECT_TRUE(j["differences"].empty());
+        const int expected = i == 0 ? 1 : i == kFaulty ? 3 : 0;
+        EXPECT_EQ(j["result"], expected) << j.dump();
+        EXPECT_EQ(j["resultText"], i == 0 ? "differences" : i == kFaulty ? "Timeout - echo msg" : "No error");
+        EXPECT_EQ(j["differences"].size(), i == 0 ? 1u : 0u) << j.dump();
         EXPECT_GT(j["seconds"].get<double>(), 0.0);
     }
-    EXPECT_TRUE(contains(r.err, "3 of 4 ports succeeded")) << r.err;
+    EXPECT_EQ(byPort[port(0)]["differences"][0]["field"], "deadBand");
+    EXPECT_EQ(byPort[port(0)]["differences"][0]["regulator"], "4.5");
+    EXPECT_TRUE(contains(summaryRow(r.err, port(0)), "failed 1 [differences]")) << r.err;
+    EXPECT_TRUE(contains(r.err, "2 of 4 ports succeeded")) << r.err;
+    EXPECT_EQ(r.exitCode, 1) << "the first port that failed gives the exit code";
 }
 
 TEST_F(TqctlManyPorts, PatternsFilesPerPortAndRefusals) {

@@ -83,7 +83,10 @@ TEST_F(TqctlVerify, LinkFailuresAndBadArgumentsKeepTheirCodes) {
 
     EXPECT_EQ(tq({"verify"}).exitCode, kExitUsage);
     EXPECT_EQ(tq({"verify", "a.tq", "--ieee", "2"}).exitCode, kExitUsage);
+    // An unreadable file is not "differences" (1) when the run verifies.
     EXPECT_EQ(viaPort({"verify", "missing.tq"}).exitCode, 66);
+    EXPECT_EQ(viaPort({"download", "missing.tq", "--verify"}).exitCode, 66);
+    EXPECT_EQ(viaPort({"download", "missing.tq"}).exitCode, 1);
 }
 
 TEST_F(TqctlVerify, VersionStatusAndFlashSpeakJson) {

@@ -71,8 +71,10 @@ int runDownload(Context& ctx, const std::vector<std::string>& args) {
     CTQ_InterfaceDoc doc;
     TableView view;
     doc.AddView(&view);
-    if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened)
-        return fileError(opened);
+    if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened) {
+        fileError(opened);
+        return parsed.verify ? kExitVerifyFileError : kExitFileError;
+    }
     if (const int opened = ctx.openLink(); opened != Ok)
         return opened;
     SerialRegisterIo io(ctx.link());

@@ -1,5 +1,6 @@
 #include "json_report.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include "link/serial_manager.h"
+#include "verify.h"
 
 namespace tqctl {
 
@@ -83,7 +85,16 @@ bool takesJson(const std::string& command) {
     return false;
 }
 
-std::string exitCodeText(int code) {
+bool verifies(const std::string& command, const std::vector<std::string>& args) {
+    return command == "verify" ||
+           (command == "download" && std::find(args.begin(), args.end(), "--verify") != args.end());
+}
+
+std::string exitCodeText(int code, bool verifying) {
+    if (verifying && code == kExitDifferences)
+        return "differences";
+    if (verifying && code == kExitVerifyFileError)
+        return "file error";
     if (code >= 0 && code <= 9)
         return resultText(code);
     if (code == kExitUsage)
@@ -105,7 +116,7 @@ int runWithJson(const Command& command, Context& ctx, const std::vector<std::str
     object["port"] = ctx.portPath();
     object["command"] = command.name;
     object["result"] = result;
-    object["resultText"] = exitCodeText(result);
+    object["resultText"] = exitCodeText(result, verifies(command.name, args));
     object["text"] = runReport().text.empty() ? lastLine(output) : runReport().text;
     object["seconds"] = static_cast<double>(static_cast<long long>(seconds * 1000 + 0.5)) / 1000;
     nlohmann::ordered_json differences = nlohmann::ordered_json::array();

@@ -25,8 +25,12 @@ bool takesJson(const std::string& command);
 // standard output; returns the command's exit code.
 int runWithJson(const Command& command, Context& ctx, const std::vector<std::string>& args);
 
+// True for the commands that end in a verify (verify, download --verify):
+// their exit code 1 means "differences" and 66 an unreadable file.
+bool verifies(const std::string& command, const std::vector<std::string>& args);
+
 // Text of an exit code for people: the protocol's text, or what tqctl
 // means by it.
-std::string exitCodeText(int code);
+std::string exitCodeText(int code, bool verifying);
 
 }  // namespace tqctl

@@ -169,13 +169,13 @@ void runOne(PortRun& run, std::uint32_t baud, const std::string& command,
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void printSummary(std::FILE* stream, const std::vector<PortRun>& runs) {
+void printSummary(std::FILE* stream, const std::vector<PortRun>& runs, bool verifying) {
     std::size_t portWidth = 4, resultWidth = 6;
     std::vector<std::string> results;
     for (const PortRun& r : runs) {
         results.push_back(r.exitCode == 0 ? "ok"
                                           : "failed " + std::to_string(r.exitCode) + " [" +
-                                                exitCodeText(r.exitCode) + "]");
+                                                exitCodeText(r.exitCode, verifying) + "]");
         portWidth = std::max(portWidth, r.port.size());
         resultWidth = std::max(resultWidth, results.back().size());
     }
@@ -272,14 +272,14 @@ int runOnPorts(const std::vector<std::string>& ports, std::uint32_t baud,
             nlohmann::ordered_json object = {{"port", r.port},
                                              {"command", command},
                                              {"result", r.exitCode},
-                                             {"resultText", exitCodeText(r.exitCode)},
+                                             {"resultText", exitCodeText(r.exitCode, verifies(command, args))},
                                              {"text", r.lastLine},
                                              {"seconds", r.seconds},
                                              {"differences", nlohmann::ordered_json::array()}};
             out.raw(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
         }
     }
-    printSummary(json ? stderr : stdout, runs);
+    printSummary(json ? stderr : stdout, runs, verifies(command, args));
     for (const PortRun& r : runs)
         if (r.exitCode != 0)
             return r.exitCode;
