@@ -87,6 +87,13 @@ TEST_F(TqctlVerify, LinkFailuresAndBadArgumentsKeepTheirCodes) {
     EXPECT_EQ(viaPort({"verify", "missing.tq"}).exitCode, 66);
     EXPECT_EQ(viaPort({"download", "missing.tq", "--verify"}).exitCode, 66);
     EXPECT_EQ(viaPort({"download", "missing.tq"}).exitCode, 1);
+
+    // tq-sim refuses a fault it does not know, or a register out of range.
+    for (const std::string fault : {"bogus", "no-echo@97", "no-echo@x"}) {
+        const ChildResult bad = runChild(TQSIM_PATH, {"--fault", fault});
+        EXPECT_EQ(bad.exitCode, kExitUsage) << fault << "\n" << describe(bad);
+        EXPECT_TRUE(contains(bad.err, "--fault NAME[@REG]")) << bad.err;
+    }
 }
 
 TEST_F(TqctlVerify, VersionStatusAndFlashSpeakJson) {
