@@ -60,4 +60,5 @@ CompareDialog::CompareDialog(const CompareModel& model, QWidget* parent) : QDial
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    close_->setFocus();   // the table is for reading; Enter closes
 }
