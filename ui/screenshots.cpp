@@ -15,8 +15,11 @@ namespace {
 // The order in which the pictures are taken.
 const std::vector<ScreenshotStep>& steps() {
     static const std::vector<ScreenshotStep> list = {
+        setRuntimeScales,
         shootMainWindow,
         shootAboutBox,
+        shootRuntimePage,
+        shootRuntimeWindow,
     };
     return list;
 }
