@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QImageReader>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "runtime/channel_table.h"
 #include "ui/runtime/scope_drawing.h"
@@ -263,4 +265,58 @@ TEST(ScopeControl, SavesItsPictureAsPngAndReportsAFailure) {
 
     EXPECT_FALSE(scope.saveImage(dir.filePath(QStringLiteral("missing/dir/trace.png")), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+namespace {
+
+// The painter's own lines: a clip makes the drawing skip the direct path.
+QImage renderThroughPainter(const ScopeState& s, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setClipRect(QRect(QPoint(0, 0), size));
+    drawScope(p, s, size.width(), size.height());
+    return image;
+}
+
+// Pixels of `colour` in `a` that have no pixel of that colour within
+// `reach` pixels in `b`.
+int strayPixels(const QImage& a, const QImage& b, const QColor& colour, int reach) {
+    int stray = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixelColor(x, y) != colour) continue;
+            bool near = false;
+            for (int dy = -reach; dy <= reach && !near; ++dy)
+                for (int dx = -reach; dx <= reach && !near; ++dx) {
+                    const QPoint q(x + dx, y + dy);
+                    near = b.rect().contains(q) && b.pixelColor(q) == colour;
+                }
+            if (!near) ++stray;
+        }
+    return stray;
+}
+
+}  // namespace
+
+TEST(ScopeRender, DirectTracesFollowThePaintersLines) {
+    ScopeState s = pageScope(0);
+    for (int i = 0; i < kScopeHistory; ++i) s.samples[0][i] = 95.0 * std::sin(0.21 * i);
+    const QColor red = colorFromRef(s.channelColors[0]);
+    for (int pen : {1, 2, 5}) {
+        s.setPenWidth(pen);
+        const QImage direct = renderScope(s, {kW, kH});
+        const QImage painted = renderThroughPainter(s, {kW, kH});
+        const int drawn = countColour(direct, red);
+        EXPECT_GT(drawn, 0);
+        EXPECT_EQ(strayPixels(direct, painted, red, 1), 0) << "pen " << pen;
+        EXPECT_EQ(strayPixels(painted, direct, red, 1), 0) << "pen " << pen;
+        // About as much ink either way: the thickness holds on steep segments too.
+        EXPECT_NEAR(drawn, countColour(painted, red), countColour(painted, red) / 5) << "pen " << pen;
+    }
+    // At a scale factor the traces are drawn in device pixels.
+    s.setPenWidth(2);
+    const QImage scaled = renderScope(s, {kW, kH}, 2.0);
+    EXPECT_EQ(scaled.size(), QSize(2 * kW, 2 * kH));
+    const ScopePlot plot = scopePlot(s, kW, kH);
+    EXPECT_EQ(scaled.pixelColor(2 * (plot.left + 2), 2 * scopeRow(s, plot, s.samples[0][0])), red);
 }

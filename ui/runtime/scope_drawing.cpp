@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/runtime/trace_raster.h"
+
 namespace {
 
 // |trunc(log10(|v|))|: digits of the integer part, or leading zeros of a
@@ -125,19 +127,27 @@ void drawScope(QPainter& p, const ScopeState& s, int width, int height) {
     // Traces, channel 0 last so that it lies on top. The oldest sample
     // covers the first step as a level segment.
     const double step = (plot.right - plot.left - 2) / static_cast<double>(kScopeHistory);
+    QImage* direct = directTraceTarget(p);
+    const QTransform toDevice = p.deviceTransform();
+    const int deviceWidth = std::max(1, static_cast<int>(std::lround(s.penWidth * toDevice.m11())));
     QPoint points[kScopeHistory + 1];
     for (int channel = kScopeChannels - 1; channel >= 0; --channel) {
         if (!s.enabled[channel]) continue;
         const auto& history = s.samples[channel];
-        p.setPen(QPen(colorFromRef(s.channelColors[channel]), s.penWidth, Qt::SolidLine, Qt::RoundCap,
-                      Qt::RoundJoin));
         double x = plot.left + 1;
         points[0] = QPoint(static_cast<int>(x), scopeRow(s, plot, history[0]));
         for (int i = 0; i < kScopeHistory; ++i) {
             x += step;
             points[i + 1] = QPoint(static_cast<int>(x), scopeRow(s, plot, history[i]));
         }
-        p.drawPolyline(points, kScopeHistory + 1);
+        const QColor colour = colorFromRef(s.channelColors[channel]);
+        if (direct) {
+            for (QPoint& point : points) point = toDevice.map(point);
+            rasterPolyline(*direct, points, kScopeHistory + 1, deviceWidth, colour.rgb());
+        } else {
+            p.setPen(QPen(colour, s.penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.drawPolyline(points, kScopeHistory + 1);
+        }
     }
 }
 
