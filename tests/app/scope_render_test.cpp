@@ -1,7 +1,12 @@
 // The strip chart's picture, pixel by pixel, rendered into an image.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
@@ -319,4 +324,28 @@ TEST(ScopeRender, DirectTracesFollowThePaintersLines) {
     EXPECT_EQ(scaled.size(), QSize(2 * kW, 2 * kH));
     const ScopePlot plot = scopePlot(s, kW, kH);
     EXPECT_EQ(scaled.pixelColor(2 * (plot.left + 2), 2 * scopeRow(s, plot, s.samples[0][0])), red);
+}
+
+TEST(ScopeControl, ContextMenuCopiesThePictureToTheClipboard) {
+    CScopeViewerCtrl scope;
+    scope.resize(320, 220);
+    scope.show();
+    ScopeSample sample{};
+    sample[0] = -30.0;
+    scope.addSample(sample);
+
+    QStringList offered;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) offered << a->text();
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    poll.start(10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(30, 30), scope.mapToGlobal(QPoint(30, 30)));
+    QApplication::sendEvent(&scope, &event);
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("Copy image"), QStringLiteral("Save image…")}));
+    EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), scope.image());
 }
