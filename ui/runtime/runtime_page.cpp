@@ -126,9 +126,8 @@ void CRuntimePage::applyColours(std::uint32_t background, std::uint32_t grid, co
 void CRuntimePage::applyGlobalSetup(const GlobalSetup& setup) {
     ScopeColors channels{};
     for (int i = 0; i < kScopeChannels; ++i) channels[i] = setup.channelColors[i];
-    applyColours(setup.colorBackground, setup.colorGrid, channels);
     setPenWidth(setup.penSize);
-    repaintScopes();
+    applyColours(setup.colorBackground, setup.colorGrid, channels);  // repaints
 }
 
 void CRuntimePage::resetChannelTable() {
