@@ -1,10 +1,8 @@
 #include "ui/runtime/channel_lists.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 

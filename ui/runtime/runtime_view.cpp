@@ -1,7 +1,6 @@
 #include "ui/runtime/runtime_view.h"
 
 #include <QResizeEvent>
-#include <QScrollBar>
 #include <QStyle>
 
 #include "ui/runtime/channel_lists.h"
