@@ -15,9 +15,12 @@ namespace {
 // The order in which the pictures are taken.
 const std::vector<ScreenshotStep>& steps() {
     static const std::vector<ScreenshotStep> list = {
+        setRuntimeScales,
         shootMainWindow,
         shootAboutBox,
         shootCompareDialog,
+        shootRuntimePage,
+        shootRuntimeWindow,
     };
     return list;
 }

@@ -61,6 +61,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
     layout->addWidget(tabs_, 1);
 
     wireRuntime();
+    wireChannelTable();
     if (frame_) {
         wireCommands();
         wireFileCommands();
@@ -143,7 +144,7 @@ void CTQ_InterfaceView::wireCommands() {
     on(cmd::AppAbout, [this] { onAbout(); });
     on(cmd::PanelSend, [this] { if (connection_->isPortOpen()) onSend(); });
     on(cmd::AppExit, [this] { frame_->close(); });
-    on(cmd::ViewRuntime, [this] { tabs_->setCurrentIndex(RuntimePage); });
+    on(cmd::ViewRuntime, [this] { toggleRuntimeView(); });
     auto noHelp = [this] {
         QMessageBox::information(this, QStringLiteral("TQ_Interface"),
                                  QStringLiteral("No help file is installed with this version."));
@@ -253,6 +254,7 @@ void CTQ_InterfaceView::updateCommandUi() {
     }
     panel_->sendButton()->setEnabled(open);
     panel_->stopButton()->setEnabled(open);
+    updateRuntimeCommandUi();
 }
 
 void CTQ_InterfaceView::showEvent(QShowEvent* event) {

@@ -15,6 +15,7 @@
 #include "runtime/runtime_log.h"
 
 class CMainFrame;
+class CRuntimePage;
 class CTQ_InterfaceDoc;
 class ConnectionManager;
 class QueuedRuntimeSink;
@@ -43,6 +44,10 @@ public:
     // DocumentView
     void onDocumentUpdate() override;
     void onTitleChanged() override { updateTitle(); }
+    // The graph channel table is the view's from the start, so every save
+    // writes its block and every load finds it, with or without the page.
+    void resetChannelTable() override;
+    RuntimeBlockOwner* runtimeBlockOwner() override;
 
     bool serviceMode() const { return serviceMode_; }
     void setServiceMode(bool on);
@@ -58,6 +63,10 @@ public:
     CTQ_InterfaceDoc* document() const { return document_; }
     CMainFrame* frame() const { return frame_; }
     QWidget* page(Page p) const { return pages_[p]; }
+    CRuntimePage* runtimePage() const;
+    ChannelTable& channelTable() { return channelTable_; }
+    // View > Runtimeview: shows or hides the RuntimeData window.
+    void toggleRuntimeView();
 
     // Commands.
     void onAbout();
@@ -88,6 +97,9 @@ private:
     void verifyDownload();
     void wireRuntime();
     QWidget* createPage(Page page);
+    QWidget* createRuntimePage();
+    void wireChannelTable();
+    void updateRuntimeCommandUi();
     void forEachPage(const std::function<void(ViewPage&)>& action);
     std::string chooseLogFile(const std::string& proposed);
     LogSettings logSettings() const;
@@ -105,4 +117,5 @@ private:
     TabStrip* tabs_ = nullptr;
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
+    ChannelTable channelTable_;
 };

@@ -6,6 +6,8 @@
 QWidget* CTQ_InterfaceView::createPage(Page page) {
     static const char* const titles[PageCount] = {"Base", "Runtime", "Alarm", "Fan", "Sensor", "Regulator"};
     switch (page) {
+    case RuntimePage:
+        return createRuntimePage();
     default:
         return new PlaceholderPage(QString::fromLatin1(titles[page]));
     }
