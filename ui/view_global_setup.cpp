@@ -2,6 +2,7 @@
 #include <QDialog>
 
 #include "app/connection_manager.h"
+#include "app/wait_cursor.h"
 #include "ui/dialogs/global_setup_dialog.h"
 #include "ui/tq_interface_view.h"
 #include "ui/view_page.h"
@@ -14,10 +15,15 @@ void CTQ_InterfaceView::onGlobalSetup() {
     values.portName = portInUse;
 
     connection_->showMessage(QStringLiteral("Open global setup view, and search for serial ports..."));
-    CGlobalSetupDlg dialog(values, CGlobalSetupDlg::findPorts(), this);
+    std::vector<std::string> ports;
+    {
+        WaitCursor wait;
+        ports = CGlobalSetupDlg::findPorts();
+    }
+    CGlobalSetupDlg dialog(values, ports, this);
     if (dialog.exec() != QDialog::Accepted) {
-        connection_->showMessage(QString::asprintf("Port %s at %d, status = %s", portInUse.c_str(),
-                                                   setup_.baudRate, connection_->isPortOpen() ? "open" : "closed"));
+        connection_->showMessage(QString::asprintf("Port %s at %d, status = %s", portInUse.c_str(), setup_.baudRate,
+                                                   connection_->isPortOpen() ? "open" : "closed"));
         return;
     }
     const GlobalSetupValues taken = dialog.values();

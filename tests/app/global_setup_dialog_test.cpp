@@ -56,6 +56,10 @@ GlobalSetupValues someValues() {
     return v;
 }
 
+QPushButton* okButton(const CGlobalSetupDlg& dialog) {
+    return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
 QStringList itemTexts(const QComboBox* list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
@@ -135,7 +139,7 @@ TEST(GlobalSetupDialog, PenWidthOutsideZeroToSixKeepsTheDialogOpen) {
         dialog.fahrenheitBox()->setFocus();
         dialog.penWidthEdit()->setText(QString::fromLatin1(bad));
         const int shown = catcher.texts().size();
-        QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); });
+        QTimer::singleShot(0, &dialog, [&] { okButton(dialog)->click(); });
         ASSERT_TRUE(spinUntil([&] { return catcher.texts().size() > shown; }, 5000));
         EXPECT_EQ(catcher.texts().back(), "Please enter an integer between 0 and 6.");
         EXPECT_TRUE(dialog.isVisible());
@@ -143,7 +147,7 @@ TEST(GlobalSetupDialog, PenWidthOutsideZeroToSixKeepsTheDialogOpen) {
         EXPECT_EQ(dialog.focusWidget(), dialog.penWidthEdit());
     }
     dialog.penWidthEdit()->setText("0");
-    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    okButton(dialog)->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.values().penWidth, 0);
 }

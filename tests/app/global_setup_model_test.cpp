@@ -62,8 +62,8 @@ TEST(GlobalSetupModel, UnfilledValuesAreTheDialogsOwnInitialOnes) {
     EXPECT_FALSE(v.showBootBaudRate);
     EXPECT_EQ(v.colours[0], 0x005E1E1Eu);
     EXPECT_EQ(v.colours[1], 0x00FFC0C0u);
-    for (int i = 0; i < GlobalSetup::kChannelCount; ++i)
-        EXPECT_EQ(v.colours[static_cast<std::size_t>(i + 2)], GlobalSetup::kDefaultChannelColors[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < GlobalSetup::kDefaultChannelColors.size(); ++i)
+        EXPECT_EQ(v.colours[i + 2], GlobalSetup::kDefaultChannelColors[i]);
 }
 
 TEST(GlobalSetupModel, ColourRowsAndTheirTestCells) {

@@ -195,7 +195,9 @@ TEST_F(GlobalSetupViewTest, AStableNameBringsAReplugedAdapterBackOnline) {
     EXPECT_EQ(choices[0], stable + " * stable name, survives re-plugging");
     EXPECT_EQ(global_setup::portChoiceIndex(choices, stable), 0);
 
-    ASSERT_TRUE(runSetup([&](CGlobalSetupDlg& d) { d.portCombo()->setEditText(QString::fromStdString(choices[0])); }));
+    ASSERT_TRUE(runSetup([&](CGlobalSetupDlg& d) {
+        d.portCombo()->setEditText(QString::fromStdString(choices[0]));
+    }));
     EXPECT_EQ(view->setup().portName, stable);
     view->connection().connectPort();
     ASSERT_TRUE(spinUntil([&] { return online(); }, 5000));

@@ -22,7 +22,8 @@
 namespace {
 
 TEST(OpenErrorText, NamesThePortAndTheSystemsReason) {
-    EXPECT_EQ(describeOpenError("/dev/tq-none", "/dev/tq-none", ENOENT), "/dev/tq-none: No such file or directory");
+    EXPECT_EQ(describeOpenError("/dev/tq-none", "/dev/tq-none", ENOENT),
+              "/dev/tq-none: No such file or directory");
     EXPECT_EQ(describeOpenError("/dev/tq-none", "/dev/tq-none", EBUSY), "/dev/tq-none: Device or resource busy");
     EXPECT_EQ(describeOpenError("/dev/tq-none", "/dev/tq-none", EACCES),
               "/dev/tq-none: Permission denied (is the user in the dialout group?)");

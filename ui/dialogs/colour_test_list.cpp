@@ -28,7 +28,8 @@ private:
 }  // namespace
 
 QColor ColourTestList::toQColor(std::uint32_t c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
 }
 
 std::uint32_t ColourTestList::toColourRef(const QColor& colour) {

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QAbstractItemView>
 #include <QVBoxLayout>
 
 #include "app/wait_cursor.h"
@@ -23,6 +24,14 @@ void fillBaudList(QComboBox* list, int current) {
     list->clear();
     for (std::uint32_t rate : kBaudRates) list->addItem(QString::number(rate), static_cast<qulonglong>(rate));
     list->setCurrentIndex(global_setup::baudChoiceIndex(current));
+}
+
+// Some styles lay a group box out by a rectangle smaller than the widget,
+// which lets its contents overlap at the smallest dialog size.
+QGroupBox* makeGroup(const QString& title, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setAttribute(Qt::WA_LayoutUsesWidgetRect);
+    return group;
 }
 
 }  // namespace
@@ -68,7 +77,7 @@ CGlobalSetupDlg::CGlobalSetupDlg(const GlobalSetupValues& values, const std::vec
 }
 
 QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports) {
-    auto* group = new QGroupBox(QStringLiteral("Serial port"), this);
+    auto* group = makeGroup(QStringLiteral("Serial port"), this);
     auto* form = new QFormLayout(group);
     port_ = new QComboBox(group);
     port_->setEditable(true);
@@ -76,13 +85,19 @@ QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports
     port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     port_->setMinimumContentsLength(24);
     for (const std::string& entry : ports) port_->addItem(QString::fromStdString(entry));
+    // The list opens wide enough for the longest entry (the stable names are long).
+    port_->view()->setMinimumWidth(port_->view()->sizeHintForColumn(0) + port_->view()->frameWidth() * 2 + 8);
     port_->setToolTip(QStringLiteral("A /dev/serial/by-id name stays the same when a USB adapter is plugged in "
                                      "again, while its /dev/ttyUSBn number may change."));
     baud_ = new QComboBox(group);
     bootBaud_ = new QComboBox(group);
     bootBaudLabel_ = new QLabel(QStringLiteral("Boot Baudrate"), group);
-    auto* note = new QLabel(QStringLiteral("All speeds may not be avalible on your computer. Select and try."), group);
+    auto* note =
+        new QLabel(QStringLiteral("All speeds may not be avalible on your computer. Select and try."), group);
     note->setWordWrap(true);
+    // A window's smallest size ignores how wrapped text grows: keep room for
+    // the two lines the note takes at the dialog's own width.
+    note->setMinimumHeight(note->fontMetrics().lineSpacing() * 2);
     form->addRow(QStringLiteral("Port"), port_);
     form->addRow(QStringLiteral("Baudrate"), baud_);
     form->addRow(bootBaudLabel_, bootBaud_);
@@ -91,7 +106,7 @@ QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports
 }
 
 QWidget* CGlobalSetupDlg::buildLogGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Logg file"), this);
+    auto* group = makeGroup(QStringLiteral("Logg file"), this);
     auto* form = new QFormLayout(group);
     sampleRate_ = new QComboBox(group);
     stopAt65000_ = new QCheckBox(QStringLiteral("Stop at 65000 samples"), group);
@@ -101,7 +116,7 @@ QWidget* CGlobalSetupDlg::buildLogGroup() {
 }
 
 QWidget* CGlobalSetupDlg::buildGraphGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Runtime graph"), this);
+    auto* group = makeGroup(QStringLiteral("Runtime graph"), this);
     auto* box = new QVBoxLayout(group);
     auto* penRow = new QHBoxLayout;
     penWidth_ = new QLineEdit(group);
@@ -162,7 +177,8 @@ void CGlobalSetupDlg::setDefaultColours() { colours_->setColours(GlobalSetupValu
 void CGlobalSetupDlg::accept() {
     const std::optional<int> pen = global_setup::parsePenWidth(penWidth_->text().toStdString());
     if (!pen) {
-        QMessageBox::warning(this, QStringLiteral("TQ_Interface"), QString::fromStdString(global_setup::penWidthMessage()));
+        QMessageBox::warning(this, QStringLiteral("TQ_Interface"),
+                             QString::fromStdString(global_setup::penWidthMessage()));
         penWidth_->setFocus(Qt::OtherFocusReason);
         penWidth_->selectAll();
         return;
