@@ -298,5 +298,6 @@ void ConnectionManager::applyPortSettings(const std::function<void()>& copyBack)
 
 QString ConnectionManager::withOpenErrorDetail(const QString& message) const {
     const std::string detail = link_.openErrorDetail();
-    return detail.empty() ? message : message + QLatin1Char('\n') + QString::fromStdString(detail);
+    // The second line starts with a blank too, so both lines align.
+    return detail.empty() ? message : message + QStringLiteral("\n ") + QString::fromStdString(detail);
 }

@@ -28,7 +28,7 @@ protected:
     ConnectionManager manager{setup, fanOut};
 };
 
-const char kFirstLine[] = " Error when trying to open the serial port - error 6 [Cmd open error]\n";
+const char kFirstLine[] = " Error when trying to open the serial port - error 6 [Cmd open error]\n ";
 
 }  // namespace
 

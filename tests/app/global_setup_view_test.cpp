@@ -227,7 +227,7 @@ TEST_F(GlobalSetupViewTest, AReopenThatFailsSaysWhyAndTheSearchKeepsTrying) {
     const std::string later = dir.filePath("ttyLater").toStdString();
     ASSERT_TRUE(runSetup([&](CGlobalSetupDlg& d) { d.portCombo()->setEditText(QString::fromStdString(later)); }));
     EXPECT_EQ(view->panel()->messageText().toStdString(),
-              " Port " + later + " at 115200, status = closed\n" + later + ": No such file or directory");
+              " Port " + later + " at 115200, status = closed\n " + later + ": No such file or directory");
     EXPECT_FALSE(view->connection().isPortOpen());
     EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeSearch) << "not online with nothing behind it";
 
