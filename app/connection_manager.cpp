@@ -188,7 +188,8 @@ void ConnectionManager::connectPort() {
         searchTimer_.start(kSearchPeriodMs);
     } else {
         versionText_ = QStringLiteral("<error>");
-        showMessage(resultMessage("Error when trying to open the serial port - error %d [%s]", result));
+        showMessage(withOpenErrorDetail(
+            resultMessage("Error when trying to open the serial port - error %d [%s]", result)));
     }
     emit portStateChanged();
 }
@@ -272,17 +273,31 @@ void ConnectionManager::clearStatus() {
 void ConnectionManager::applyPortSettings(const std::function<void()>& copyBack) {
     const bool wasOpen = link_.isOpen();
     int old = mode_;
-    if (wasOpen) {
-        old = setConnectionMode(ModeSuspended, true);
-        generation_++;
+    if (wasOpen) old = setConnectionMode(ModeSuspended, true);
+    generation_++;
+    if (wasOpen || searchInFlight_) {
+        // A search still running could open the old port again after this
+        // close: end it first, then close what it may have opened.
+        link_.close();
+        joinSearch();
         link_.close();
     }
     copyBack();
+    bool reopenFailed = false;
     if (wasOpen) {
-        link_.open(portName(), static_cast<std::uint32_t>(setup_.baudRate));
-        setConnectionMode(old, true);
+        reopenFailed = link_.open(portName(), static_cast<std::uint32_t>(setup_.baudRate)) != Ok;
+        // A port that did not open is searched for like a vanished one,
+        // rather than declared online with nothing behind it.
+        setConnectionMode(reopenFailed ? static_cast<int>(ModeSearch) : old, true);
     }
     emit portStateChanged();
-    showMessage(QString::asprintf("Port %s at %d, status = %s", portName().c_str(), setup_.baudRate,
-                                  link_.isOpen() ? "open" : "closed"));
+    const QString status = QString::asprintf("Port %s at %d, status = %s", portName().c_str(), setup_.baudRate,
+                                             link_.isOpen() ? "open" : "closed");
+    showMessage(reopenFailed ? withOpenErrorDetail(status) : status);
+}
+
+QString ConnectionManager::withOpenErrorDetail(const QString& message) const {
+    const std::string detail = link_.openErrorDetail();
+    // The second line starts with a blank too, so both lines align.
+    return detail.empty() ? message : message + QStringLiteral("\n ") + QString::fromStdString(detail);
 }

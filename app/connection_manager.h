@@ -71,7 +71,10 @@ public:
     int startRegulator() { return link_.start(); }
     // Runs `operation` with the link suspended, then restores the mode.
     int runSuspended(const std::function<int()>& operation);
-    // Re-opens the port after its settings changed (global setup dialog).
+    // After the global setup dialog's OK: closes an open port, runs
+    // `copyBack` (the new settings into the setup), opens the port again at
+    // the new name and rate and restores the previous mode; then shows
+    // "Port %s at %d, status = %s".
     void applyPortSettings(const std::function<void()>& copyBack);
 
     bool searchInFlight() const { return searchInFlight_.load(); }
@@ -91,6 +94,8 @@ private:
     void startSearch();
     void finishSearch(unsigned generation, bool reopened, int result, const QString& version);
     void joinSearch();
+    // `message`, then on a second line why the last open failed.
+    QString withOpenErrorDetail(const QString& message) const;
     static void sleepMs(int ms);
 
     GlobalSetup& setup_;

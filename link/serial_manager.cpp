@@ -69,6 +69,10 @@ int SerialManager::open(const std::string& portName, std::uint32_t baud) {
     return port_->open(portName.c_str(), baud, 0, 8, true) == 0 ? Ok : CmdOpenError;
 }
 
+std::string SerialManager::openErrorDetail() const {
+    return port_ ? port_->lastOpenError() : std::string();
+}
+
 int SerialManager::close() {
     if (!port_)
         return PortInvalid;

@@ -69,6 +69,9 @@ public:
 
     // Port: open returns 0 or CmdOpenError; close returns 0.
     int open(const std::string& portName, std::uint32_t baud);
+    // Why the last open failed, naming the port and the system's reason
+    // ("/dev/ttyUSB0: Device or resource busy"); empty after a success.
+    std::string openErrorDetail() const;
     int close();
     bool isOpen() const;
     bool isLinkUp() const { return linkUp_.load(std::memory_order_acquire); }

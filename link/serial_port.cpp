@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "link/line_settings.h"
+#include "link/open_error.h"
 
 namespace {
 
@@ -55,6 +56,17 @@ std::string SerialPort::portName() const {
     return portName_;
 }
 
+std::string SerialPort::lastOpenError() const {
+    std::lock_guard<std::mutex> lock(nameMutex_);
+    return openError_;
+}
+
+int SerialPort::failOpen(int status, std::string detail) {
+    std::lock_guard<std::mutex> lock(nameMutex_);
+    openError_ = std::move(detail);
+    return status;
+}
+
 void SerialPort::wake() {
     const std::uint64_t one = 1;
     // A full counter still wakes the worker, so a failed write is harmless.
@@ -72,7 +84,7 @@ void SerialPort::joinWorker() {
 int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataBits,
                      bool watchModemEvents) {
     if (std::this_thread::get_id() == workerId_.load())
-        return OpenDeviceFailed;   // cannot re-open from inside a notification
+        return failOpen(OpenDeviceFailed, "the port cannot be opened again from its own worker");
     std::lock_guard<std::mutex> lock(lifecycle_);
     running_.store(false);
     joinWorker();
@@ -80,26 +92,34 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
         releaseAndClose(fd_);
         fd_ = -1;
     }
-    if (name == nullptr)
-        return OpenNoName;
+    if (name == nullptr || *name == '\0')
+        return failOpen(OpenNoName, "No port name given");
 
     const std::string path = portDevicePath(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return OpenDeviceFailed;
+        return failOpen(OpenDeviceFailed, describeOpenError(name, path, errno));
     // Not shared: refuse a port another program (or link) holds.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        return OpenDeviceFailed;
+        return failOpen(OpenDeviceFailed, describeOpenError(name, path, error));
     }
     makeExclusive(fd);
 
+    errno = 0;
     int status = applyLineSettings(fd, baud, parity, dataBits);
-    if (wakeFd_ < 0)
+    const int settingsError = errno;
+    if (status == 0 && wakeFd_ < 0)
         status = OpenNoEvents;
     if (status != 0) {
         releaseAndClose(fd);
-        return status;
+        if (status == OpenNoEvents)
+            return failOpen(status, describeOpenFailure(name, path, "no wake-up event for the worker"));
+        if (settingsError != 0)
+            return failOpen(status, describeOpenError(name, path, settingsError));
+        return failOpen(status, describeOpenFailure(name, path, "the port cannot run at " +
+                                                                    std::to_string(baud) + " baud"));
     }
     holdModemLinesOff(fd);
     requestLowLatency(fd);
@@ -107,6 +127,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     {
         std::lock_guard<std::mutex> nameLock(nameMutex_);
         portName_ = path;
+        openError_.clear();
     }
     baudRate_.store(baud);
     parity_ = parity;
@@ -130,7 +151,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
         running_.store(false);
         releaseAndClose(fd_);
         fd_ = -1;
-        return OpenNoEvents;   // no worker, no port
+        return failOpen(OpenNoEvents, describeOpenFailure(name, path, "the worker thread did not start"));
     }
     return OpenOk;
 }

@@ -79,6 +79,9 @@ public:
 
     // Name and rate of the last successful open().
     std::string portName() const;
+    // Why the last open() failed, naming the port ("/dev/ttyUSB0: Permission
+    // denied (...)"); empty after a successful one.
+    std::string lastOpenError() const;
     std::uint32_t baudRate() const { return baudRate_.load(); }
 
 private:
@@ -87,6 +90,7 @@ private:
     bool feedLine(unsigned char byte);   // true when a line is complete
     void joinWorker();
     void drainPendingWrite();
+    int failOpen(int status, std::string detail);
 
     // Flags shared between the caller and the worker.
     std::atomic<bool> running_{false};
@@ -100,6 +104,7 @@ private:
     bool watchModemEvents_ = false;
     int parity_ = 0;
     std::string portName_;
+    std::string openError_;              // guarded by nameMutex_
     int fd_ = -1;
     int wakeFd_ = -1;                    // eventfd: stop, start write, resume read
     std::thread worker_;

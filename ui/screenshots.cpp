@@ -21,6 +21,8 @@ const std::vector<ScreenshotStep>& steps() {
         shootCompareDialog,
         shootRuntimePage,
         shootRuntimeWindow,
+        shootGlobalSetup,
+        shootGlobalSetupService,
     };
     return list;
 }

@@ -166,6 +166,7 @@ void CTQ_InterfaceView::initialUpdate() {
         forEachPage([this](ViewPage& p) {
             p.setCelsius(setup_.celsius);
             p.setServiceMode(serviceMode_);
+            p.applyGlobalSetup(setup_);   // the stored graph colours and pen width
         });
     }
     tabs_->bar()->setColours(0xFFFFFF, 0x646464, 0xC80000, 0xFF0000, true);

@@ -151,14 +151,6 @@ void CTQ_InterfaceView::onLogToggle() {
     updateCommandUi();
 }
 
-void CTQ_InterfaceView::onGlobalSetup() {
-    // The setup dialog is added with its own page set; until then the
-    // entry point reports the serial settings as they stand.
-    connection_->showMessage(QStringLiteral("Open global setup view, and search for serial ports..."));
-    connection_->showMessage(QString::asprintf("Port %s at %d, status = %s", connection_->portName().c_str(),
-                                               setup_.baudRate, connection_->isPortOpen() ? "open" : "closed"));
-}
-
 void CTQ_InterfaceView::onDownloadParameters() {
     if (!document_) return;
     WaitCursor wait;

@@ -67,7 +67,8 @@ TEST_F(ConnectionTest, MissingPortReportsOpenError) {
     EXPECT_FALSE(manager.isPortOpen());
     EXPECT_EQ(manager.versionText(), "<error>");
     EXPECT_EQ(manager.messageText(),
-              " Error when trying to open the serial port - error 6 [Cmd open error]");
+              " Error when trying to open the serial port - error 6 [Cmd open error]\n"
+              " /dev/tq-no-such-port: No such file or directory");
     EXPECT_EQ(manager.connectionIndicatorText(), "CONN: Offline");
 }
 

@@ -43,6 +43,9 @@ int Context::openLink() {
     if (result != Ok) {
         std::fprintf(stderr, "Error when trying to open the serial port - error %d [%s]\n",
                      result, resultText(result));
+        const std::string detail = link_->openErrorDetail();
+        if (!detail.empty())
+            std::fprintf(stderr, "%s\n", detail.c_str());
         std::fprintf(stderr, "tqctl: port %s at %u\n", portPath().c_str(),
                      static_cast<unsigned>(baudRate()));
     }

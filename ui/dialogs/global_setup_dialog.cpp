@@ -1,0 +1,198 @@
+#include "ui/dialogs/global_setup_dialog.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QAbstractItemView>
+#include <QVBoxLayout>
+
+#include "app/wait_cursor.h"
+#include "link/port_list.h"
+#include "ui/dialogs/colour_test_list.h"
+
+namespace {
+
+void fillBaudList(QComboBox* list, int current) {
+    list->clear();
+    for (std::uint32_t rate : kBaudRates) list->addItem(QString::number(rate), static_cast<qulonglong>(rate));
+    list->setCurrentIndex(global_setup::baudChoiceIndex(current));
+}
+
+// Some styles lay a group box out by a rectangle smaller than the widget,
+// which lets its contents overlap at the smallest dialog size.
+QGroupBox* makeGroup(const QString& title, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setAttribute(Qt::WA_LayoutUsesWidgetRect);
+    return group;
+}
+
+}  // namespace
+
+std::vector<std::string> CGlobalSetupDlg::findPorts() {
+    return global_setup::portChoices(listPorts(), &global_setup::resolvePortLink);
+}
+
+std::optional<std::uint32_t> CGlobalSetupDlg::pickColour(std::uint32_t current, QWidget* parent) {
+    const QColor picked =
+        QColorDialog::getColor(ColourTestList::toQColor(current), parent, QStringLiteral("Color Picker"));
+    if (!picked.isValid()) return std::nullopt;
+    return ColourTestList::toColourRef(picked);
+}
+
+CGlobalSetupDlg::CGlobalSetupDlg(const GlobalSetupValues& values, const std::vector<std::string>& ports,
+                                 QWidget* parent)
+    : QDialog(parent), values_(values) {
+    WaitCursor wait;
+    setWindowTitle(QStringLiteral("Global Setup"));
+    setModal(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CGlobalSetupDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CGlobalSetupDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildSerialGroup(ports));
+    fahrenheit_ = new QCheckBox(QStringLiteral("Fahrenheit (otherwise Celsius)"), this);
+    ieee_ = new QCheckBox(QStringLiteral("Runtimedata IEEE754 type (high resolution)"), this);
+    layout->addWidget(fahrenheit_);
+    layout->addWidget(ieee_);
+    layout->addWidget(buildLogGroup());
+    layout->addWidget(buildGraphGroup(), 1);
+    layout->addWidget(buttons);
+
+    // Reading order for the keyboard.
+    QWidget* order[] = {port_, baud_, bootBaud_, fahrenheit_, ieee_, sampleRate_, stopAt65000_, penWidth_,
+                        colours_, defaultColours_, buttons};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    fillFromValues();
+}
+
+QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports) {
+    auto* group = makeGroup(QStringLiteral("Serial port"), this);
+    auto* form = new QFormLayout(group);
+    port_ = new QComboBox(group);
+    port_->setEditable(true);
+    port_->setInsertPolicy(QComboBox::NoInsert);
+    port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    port_->setMinimumContentsLength(24);
+    for (const std::string& entry : ports) port_->addItem(QString::fromStdString(entry));
+    // The list opens wide enough for the longest entry (the stable names are long).
+    port_->view()->setMinimumWidth(port_->view()->sizeHintForColumn(0) + port_->view()->frameWidth() * 2 + 8);
+    port_->setToolTip(QStringLiteral("A /dev/serial/by-id name stays the same when a USB adapter is plugged in "
+                                     "again, while its /dev/ttyUSBn number may change."));
+    baud_ = new QComboBox(group);
+    bootBaud_ = new QComboBox(group);
+    bootBaudLabel_ = new QLabel(QStringLiteral("Boot Baudrate"), group);
+    auto* note =
+        new QLabel(QStringLiteral("All speeds may not be avalible on your computer. Select and try."), group);
+    note->setWordWrap(true);
+    // A window's smallest size ignores how wrapped text grows: keep room for
+    // the two lines the note takes at the dialog's own width.
+    note->setMinimumHeight(note->fontMetrics().lineSpacing() * 2);
+    form->addRow(QStringLiteral("Port"), port_);
+    form->addRow(QStringLiteral("Baudrate"), baud_);
+    form->addRow(bootBaudLabel_, bootBaud_);
+    form->addRow(note);
+    return group;
+}
+
+QWidget* CGlobalSetupDlg::buildLogGroup() {
+    auto* group = makeGroup(QStringLiteral("Logg file"), this);
+    auto* form = new QFormLayout(group);
+    sampleRate_ = new QComboBox(group);
+    stopAt65000_ = new QCheckBox(QStringLiteral("Stop at 65000 samples"), group);
+    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
+    form->addRow(stopAt65000_);
+    return group;
+}
+
+QWidget* CGlobalSetupDlg::buildGraphGroup() {
+    auto* group = makeGroup(QStringLiteral("Runtime graph"), this);
+    auto* box = new QVBoxLayout(group);
+    auto* penRow = new QHBoxLayout;
+    penWidth_ = new QLineEdit(group);
+    penWidth_->setMaxLength(8);
+    penWidth_->setMaximumWidth(penWidth_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    auto* penLabel = new QLabel(QStringLiteral("Pen width (points)"), group);
+    penLabel->setBuddy(penWidth_);
+    penRow->addWidget(penLabel);
+    penRow->addWidget(penWidth_);
+    penRow->addStretch(1);
+    box->addLayout(penRow);
+    colours_ = new ColourTestList(group);
+    colours_->setMinimumHeight(colours_->fontMetrics().height() * 12);
+    connect(colours_, &ColourTestList::rowDoubleClicked, this, &CGlobalSetupDlg::editColour);
+    box->addWidget(colours_, 1);
+    defaultColours_ = new QPushButton(QStringLiteral("Set Default Color"), group);
+    connect(defaultColours_, &QPushButton::clicked, this, &CGlobalSetupDlg::setDefaultColours);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(defaultColours_);
+    box->addLayout(buttonRow);
+    return group;
+}
+
+void CGlobalSetupDlg::fillFromValues() {
+    fahrenheit_->setChecked(values_.fahrenheit);
+    ieee_->setChecked(values_.ieee);
+    stopAt65000_->setChecked(values_.stopAt65000);
+    penWidth_->setText(QString::number(values_.penWidth));
+    bootBaudLabel_->setVisible(values_.showBootBaudRate);
+    bootBaud_->setVisible(values_.showBootBaudRate);
+
+    std::vector<std::string> entries;
+    for (int i = 0; i < port_->count(); ++i) entries.push_back(port_->itemText(i).toStdString());
+    const int portIndex = global_setup::portChoiceIndex(entries, values_.portName);
+    port_->setCurrentIndex(portIndex);
+    if (portIndex < 0) port_->setEditText(QString::fromStdString(values_.portName));   // shown as typed
+
+    fillBaudList(baud_, values_.baudRate);
+    fillBaudList(bootBaud_, values_.bootBaudRate);
+
+    sampleRate_->clear();
+    for (const char* text : global_setup::sampleRateTexts()) sampleRate_->addItem(QString::fromLatin1(text));
+    sampleRate_->setCurrentIndex(values_.sampleRateIndex >= 0 && values_.sampleRateIndex < sampleRate_->count()
+                                     ? values_.sampleRateIndex
+                                     : -1);
+    colours_->setColours(values_.colours);
+}
+
+void CGlobalSetupDlg::editColour(int row) {
+    if (row < 0 || row >= GlobalSetupValues::kColourRows || !picker_) return;
+    const std::optional<std::uint32_t> picked = picker_(colours_->colours()[static_cast<std::size_t>(row)], this);
+    if (picked) colours_->setRowColour(row, *picked);
+}
+
+void CGlobalSetupDlg::setDefaultColours() { colours_->setColours(GlobalSetupValues::defaultColours()); }
+
+void CGlobalSetupDlg::accept() {
+    const std::optional<int> pen = global_setup::parsePenWidth(penWidth_->text().toStdString());
+    if (!pen) {
+        QMessageBox::warning(this, QStringLiteral("TQ_Interface"),
+                             QString::fromStdString(global_setup::penWidthMessage()));
+        penWidth_->setFocus(Qt::OtherFocusReason);
+        penWidth_->selectAll();
+        return;
+    }
+    GlobalSetupValues taken = values_;
+    taken.portName = global_setup::portFromText(port_->currentText().toStdString(), values_.portName);
+    taken.baudRate = global_setup::baudFromChoice(baud_->currentIndex(), values_.baudRate);
+    taken.bootBaudRate = global_setup::baudFromChoice(bootBaud_->currentIndex(), values_.bootBaudRate);
+    if (sampleRate_->currentIndex() >= 0) taken.sampleRateIndex = sampleRate_->currentIndex();
+    taken.colours = colours_->colours();
+    taken.fahrenheit = fahrenheit_->isChecked();
+    taken.ieee = ieee_->isChecked();
+    taken.stopAt65000 = stopAt65000_->isChecked();
+    taken.penWidth = *pen;
+    values_ = taken;
+    QDialog::accept();
+}
