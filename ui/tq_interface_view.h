@@ -18,6 +18,7 @@ class CTQ_InterfaceDoc;
 class ConnectionManager;
 class QueuedRuntimeSink;
 class StatusPanel;
+class StatusPanes;
 class TabStrip;
 class ViewPage;
 
@@ -71,6 +72,16 @@ public:
     bool openDocument(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
+    // Asked before the window closes: with a log recording, whether to stop
+    // it and exit; then saveModified(). True stops the log and lets it close.
+    bool confirmClose();
+    // STOP double-clicked: asks before the reboot (default No).
+    void onStopDoubleClicked();
+    // Starts a log into `path` without the file dialog (--log FILE).
+    bool startLogInto(const QString& path);
+    // F6 (+1) and Shift+F6 (-1): the focus to the next or previous pane.
+    void focusPane(int step);
+    StatusPanes* statusPanes() const { return statusPanes_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +91,7 @@ private:
     void wireCommands();
     void wireFileCommands();
     void wireRuntime();
+    void wireExitAndKeys();
     QWidget* createPage(Page page);
     void forEachPage(const std::function<void(ViewPage&)>& action);
     std::string chooseLogFile(const std::string& proposed);
@@ -96,6 +108,7 @@ private:
     ConnectionManager* connection_ = nullptr;
     StatusPanel* panel_ = nullptr;
     TabStrip* tabs_ = nullptr;
+    StatusPanes* statusPanes_ = nullptr;
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
 };
