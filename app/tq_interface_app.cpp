@@ -1,6 +1,7 @@
 #include "app/tq_interface_app.h"
 
 #include <QDir>
+#include <QThread>
 #include <QTimer>
 #include <iostream>
 
@@ -15,6 +16,15 @@ CTQ_InterfaceApp::CTQ_InterfaceApp(int& argc, char** argv) : QApplication(argc, 
     setApplicationName(QString::fromLatin1(applicationTitle()));
     setDesktopFileName(QStringLiteral("tq_interface"));
     setWindowIcon(programIcon());
+}
+
+// exit() does nothing before the event loop runs (the splash screen and the
+// screenshots process events earlier), so the request waits for the loop.
+void CTQ_InterfaceApp::exitWhenRunning() {
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+    else
+        QTimer::singleShot(20, this, &CTQ_InterfaceApp::exitWhenRunning);
 }
 
 QIcon CTQ_InterfaceApp::programIcon() { return QIcon(QStringLiteral(":/tq_interface.png")); }
@@ -37,6 +47,13 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
         exitCode_ = 0;
         return false;
     }
+
+    // SIGTERM, Ctrl+C and a closed terminal end the event loop without
+    // questions (one that arrives while the window is built waits for the
+    // loop); the frame's destruction then stops the log with its stop lines,
+    // closes the port and saves the settings.
+    signals_ = new TerminationSignals(this);
+    connect(signals_, &TerminationSignals::terminationRequested, this, &CTQ_InterfaceApp::exitWhenRunning);
 
     auto* splash = new CSplashScreenEx(QStringLiteral("Startup..."), 1000, 13);
     splash->showSplash();
@@ -78,11 +95,6 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     }
     connect(instance_, &SingleInstance::raiseRequested, frame_, &CMainFrame::bringToFront);
     connect(instance_, &SingleInstance::openRequested, frame_, &CMainFrame::openFromShell);
-    // SIGTERM, Ctrl+C and a closed terminal end the event loop without
-    // questions; the frame's destruction then stops the log with its stop
-    // lines, closes the port and saves the settings.
-    signals_ = new TerminationSignals(this);
-    connect(signals_, &TerminationSignals::terminationRequested, this, [] { QCoreApplication::exit(0); });
 
     splash->setText(QStringLiteral("Startup...\nInit view"));
     frame_->showNormal();

@@ -37,6 +37,8 @@ public:
     const CommandLine& commandLine() const { return commandLine_; }
 
 private:
+    void exitWhenRunning();
+
     SingleInstance* instance_ = nullptr;
     TerminationSignals* signals_ = nullptr;
     CMainFrame* frame_ = nullptr;
