@@ -151,12 +151,14 @@ void CMainFrame::buildStatusBar() {
     logLabel_ = new QLabel;
     logLabel_->setObjectName(QStringLiteral("logPane"));
     logLabel_->setVisible(false);
+    logLabel_->setContentsMargins(4, 0, 8, 0);
     statusBar()->addPermanentWidget(logLabel_);
     linkStateLabel_ = new QLabel;
     linkStateLabel_->setObjectName(QStringLiteral("linkStatePane"));
     linkStateLabel_->setVisible(false);
+    linkStateLabel_->setContentsMargins(4, 0, 8, 0);
     linkStateLabel_->setMinimumWidth(linkStateLabel_->fontMetrics().horizontalAdvance(
-                                         QStringLiteral("Online 100.0 Hz")) + 8);
+                                         QStringLiteral("Online 100.0 Hz")) + 12);
     statusBar()->addPermanentWidget(linkStateLabel_);
     connectionLabel_ = new QLabel(QStringLiteral("Connection status here"));
     connectionLabel_->setObjectName(QStringLiteral("connectionPane"));

@@ -30,9 +30,12 @@ QString LinkActivity::text() const {
 
 QString logPaneText(bool open, const QString& path, int rows, std::int64_t elapsedMs) {
     if (!open) return {};
+    // A long name is shortened in the middle so the pane keeps the window's width.
+    QString name = QFileInfo(path).fileName();
+    if (name.size() > kLogNameMax) name = name.left(12) + QChar(0x2026) + name.right(kLogNameMax - 13);
     const std::int64_t seconds = std::max<std::int64_t>(elapsedMs, 0) / 1000;
     return QStringLiteral("%1: %2 rows, %3:%4:%5")
-        .arg(QFileInfo(path).fileName())
+        .arg(name)
         .arg(rows)
         .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

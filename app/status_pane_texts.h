@@ -36,4 +36,6 @@ private:
 };
 
 // "LoggFile001.txt: 1234 rows, 00:02:05" while a log records; empty otherwise.
+// A file name longer than kLogNameMax characters is shortened in the middle.
+inline constexpr int kLogNameMax = 28;
 QString logPaneText(bool open, const QString& path, int rows, std::int64_t elapsedMs);

@@ -186,6 +186,8 @@ TEST(StatusPaneTexts, LinkStateAndRate) {
     EXPECT_EQ(logPaneText(false, "/data/run.txt", 10, 1000), QString());
     EXPECT_EQ(logPaneText(true, "/data/LoggFile001.txt", 1234, 3725'400),
               QStringLiteral("LoggFile001.txt: 1234 rows, 01:02:05"));
+    const QString shortened = logPaneText(true, "/d/bench_run_cooling_profile_2026_12_08.txt", 5, 0);
+    EXPECT_EQ(shortened, QStringLiteral("bench_run_co\u2026_2026_12_08.txt: 5 rows, 00:00:00"));
 }
 
 TEST(StatusPanes, ShowTheRegulatorOnlineWithItsRateAndTheRunningLog) {
