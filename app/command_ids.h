@@ -46,6 +46,9 @@ enum : int {
     ToolSendParameters = 32787,
     ToolGetParameters = 32788,
     ToolHelp = 57671,
+    // keyboard only: F6 and Shift+F6
+    NextPane = 57680,
+    PrevPane = 57681,
     // status panel
     PanelStop = 1123,
     PanelSend = 1125,

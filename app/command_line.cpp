@@ -1,6 +1,12 @@
 #include "app/command_line.h"
 
-CommandLine CommandLine::parse(const QStringList& args) {
+namespace {
+QString absoluteIn(const QString& dir, const QString& path) {
+    return path.isEmpty() ? path : QDir::cleanPath(QDir(dir).absoluteFilePath(path));
+}
+}  // namespace
+
+CommandLine CommandLine::parse(const QStringList& args, const QString& startDir) {
     CommandLine cl;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
@@ -20,6 +26,10 @@ CommandLine CommandLine::parse(const QStringList& args) {
             if (!next(cl.port)) return cl;
         } else if (a == QLatin1String("--screenshots")) {
             if (!next(cl.screenshotDir)) return cl;
+            cl.screenshotDir = absoluteIn(startDir, cl.screenshotDir);
+        } else if (a == QLatin1String("--log")) {
+            if (!next(cl.logFile)) return cl;
+            cl.logFile = absoluteIn(startDir, cl.logFile);
         } else if (a == QLatin1String("--print")) {
             cl.action = Action::Print;
         } else if (a == QLatin1String("--print-to")) {
@@ -39,7 +49,7 @@ CommandLine CommandLine::parse(const QStringList& args) {
         return cl;
     }
     if (!files.isEmpty()) {
-        cl.fileName = files.first();
+        cl.fileName = absoluteIn(startDir, files.first());
         if (cl.action == Action::NewDocument) cl.action = Action::OpenFile;
     } else if (cl.action == Action::Print || cl.action == Action::PrintTo) {
         cl.action = Action::Invalid;

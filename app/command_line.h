@@ -1,6 +1,7 @@
 // What the command line asks of a start.
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,11 @@ struct CommandLine {
     bool simulate = false;    // run against the in-process virtual regulator
     QString port;             // --port PATH: this run's port (not saved), connects at once
     QString screenshotDir;    // --screenshots DIR: grab the windows and quit
+    QString logFile;          // --log FILE: record a log into FILE from the start
     QString error;            // set for Invalid
 
-    static CommandLine parse(const QStringList& arguments);  // arguments()[1...]
+    // arguments()[1...]. File names are made absolute against `startDir`,
+    // the directory the program was started from: the working directory
+    // changes to USER_PATH before any file is opened.
+    static CommandLine parse(const QStringList& arguments, const QString& startDir = QDir::currentPath());
 };

@@ -183,7 +183,9 @@ void ConnectionManager::connectPort() {
     sleepMs(100);
     if (result == Ok && link_.isOpen()) {
         connected_ = true;
-        link_.setNotify([this](int kind, int length, const char* text) { fanOut_.onNotify(kind, length, text); });
+        link_.setNotify([this](int kind, int /*length*/, const char* text) {
+            if (kind == RuntimeFanOut::kRuntimeLineKind && fanOut_.decode(text)) samplesReceived_.fetch_add(1);
+        });
         showMessage(QStringLiteral("Connected to regulator"));
         searchTimer_.start(kSearchPeriodMs);
     } else {
@@ -232,41 +234,42 @@ int ConnectionManager::runSuspended(const std::function<int()>& operation) {
     return result;
 }
 
-int ConnectionManager::stopRegulator() {
-    const int result = runSuspended([this] { return link_.stop(); });
-    if (result == Ok)
-        showMessage(QStringLiteral("Stop regulator"));
-    else
-        showMessage(resultMessage("Stop regulator error - error %d [%s]", result));
+// The command's message on success; on failure the same message followed by
+// " error - error %d [%s]" with the result code and its text.
+int ConnectionManager::reportResult(const char* message, int result) {
+    const QString text = QString::fromLatin1(message);
+    showMessage(result == Ok ? text : text + resultMessage(" error - error %d [%s]", result));
     return result;
 }
 
-void ConnectionManager::saveToFlash() {
-    runSuspended([this] { return link_.saveToFlash(); });
-    showMessage(QStringLiteral("Save regulator parameters to FLASH"));
+int ConnectionManager::stopRegulator() {
+    return reportResult("Stop regulator", runSuspended([this] { return link_.stop(); }));
 }
 
-void ConnectionManager::readFromFlash() {
-    runSuspended([this] { return link_.reboot(); });
-    showMessage(QStringLiteral("Load regulator parameters from FLASH"));
+int ConnectionManager::saveToFlash() {
+    return reportResult("Save regulator parameters to FLASH", runSuspended([this] { return link_.saveToFlash(); }));
 }
 
-void ConnectionManager::flashToDefault() {
-    runSuspended([this] { return link_.flashToDefault(); });
-    showMessage(QStringLiteral("Set regulator FLASH to default"));
+int ConnectionManager::readFromFlash() {
+    return reportResult("Load regulator parameters from FLASH", runSuspended([this] { return link_.reboot(); }));
 }
 
-void ConnectionManager::rebootRegulator() {
-    runSuspended([this] { return link_.reboot(); });
-    showMessage(QStringLiteral("Reboot regulator"));
+int ConnectionManager::flashToDefault() {
+    return reportResult("Set regulator FLASH to default", runSuspended([this] { return link_.flashToDefault(); }));
+}
+
+int ConnectionManager::rebootRegulator() {
+    return reportResult("Reboot regulator", runSuspended([this] { return link_.reboot(); }));
 }
 
 void ConnectionManager::clearStatus() {
-    runSuspended([this] {
-        int a = 0, b = 0;
-        link_.getStatus(true, a, b);
-        return Ok;
-    });
+    if (link_.isOpen()) {
+        runSuspended([this] {
+            int a = 0, b = 0;
+            link_.getStatus(true, a, b);
+            return Ok;
+        });
+    }
     fanOut_.clearAlarms();
 }
 

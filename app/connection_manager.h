@@ -62,11 +62,14 @@ public:
     void connectPort();
     void disconnectPort();
     void getVersion();
+    // Each returns the protocol result; the message says "<message> error -
+    // error %d [%s]" when the command failed.
     int stopRegulator();
-    void saveToFlash();
-    void readFromFlash();
-    void flashToDefault();
-    void rebootRegulator();
+    int saveToFlash();
+    int readFromFlash();
+    int flashToDefault();
+    int rebootRegulator();
+    // Sends "$SC" when the port is open; the alarm latches are reset in any case.
     void clearStatus();
     int startRegulator() { return link_.start(); }
     // Runs `operation` with the link suspended, then restores the mode.
@@ -78,6 +81,8 @@ public:
     void applyPortSettings(const std::function<void()>& copyBack);
 
     bool searchInFlight() const { return searchInFlight_.load(); }
+    // Valid runtime samples received since the program started.
+    std::uint64_t samplesReceived() const { return samplesReceived_.load(); }
 
 signals:
     void refreshControls();          // panel texts changed: redraw the bound fields
@@ -97,6 +102,7 @@ private:
     // `message`, then on a second line why the last open failed.
     QString withOpenErrorDetail(const QString& message) const;
     static void sleepMs(int ms);
+    int reportResult(const char* message, int result);
 
     GlobalSetup& setup_;
     RuntimeFanOut& fanOut_;
@@ -114,4 +120,5 @@ private:
     std::thread searchThread_;
     std::atomic<bool> searchInFlight_{false};
     std::atomic<unsigned> generation_{0};
+    std::atomic<std::uint64_t> samplesReceived_{0};
 };

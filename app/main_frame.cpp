@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 #include "app/command_ids.h"
 #include "app/frame_commands.h"
@@ -55,6 +56,15 @@ CMainFrame::CMainFrame(QWidget* parent)
     send->setShortcutContext(Qt::WindowShortcut);
     addAction(send);
     commands_.insert(cmd::PanelSend, send);
+    // F6 and Shift+F6 move the focus to the next and the previous pane.
+    for (const auto& [id, key] : {std::pair{int(cmd::NextPane), QKeySequence(Qt::Key_F6)},
+                                  std::pair{int(cmd::PrevPane), QKeySequence(Qt::SHIFT | Qt::Key_F6)}}) {
+        auto* pane = new QAction(this);
+        pane->setShortcut(key);
+        pane->setShortcutContext(Qt::WindowShortcut);
+        addAction(pane);
+        commands_.insert(id, pane);
+    }
 
     QSettings settings(settingsOrganization(), settingsApplication());
     recent_.load(settings);
@@ -148,6 +158,18 @@ void CMainFrame::buildStatusBar() {
     statusBar()->setSizeGripEnabled(false);
     idleLabel_ = new QLabel(idleText());
     statusBar()->addWidget(idleLabel_, 1);
+    logLabel_ = new QLabel;
+    logLabel_->setObjectName(QStringLiteral("logPane"));
+    logLabel_->setVisible(false);
+    logLabel_->setContentsMargins(4, 0, 8, 0);
+    statusBar()->addPermanentWidget(logLabel_);
+    linkStateLabel_ = new QLabel;
+    linkStateLabel_->setObjectName(QStringLiteral("linkStatePane"));
+    linkStateLabel_->setVisible(false);
+    linkStateLabel_->setContentsMargins(4, 0, 8, 0);
+    linkStateLabel_->setMinimumWidth(linkStateLabel_->fontMetrics().horizontalAdvance(
+                                         QStringLiteral("Online 100.0 Hz")) + 12);
+    statusBar()->addPermanentWidget(linkStateLabel_);
     connectionLabel_ = new QLabel(QStringLiteral("Connection status here"));
     connectionLabel_->setObjectName(QStringLiteral("connectionPane"));
     statusBar()->addPermanentWidget(connectionLabel_);
@@ -217,6 +239,21 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::setConnectionText(const QString& text) { connectionLabel_->setText(text); }
 QString CMainFrame::connectionText() const { return connectionLabel_->text(); }
+
+// An empty pane takes no room in the status bar.
+void CMainFrame::setLinkStateText(const QString& text) {
+    if (text == linkStateLabel_->text()) return;
+    linkStateLabel_->setText(text);
+    linkStateLabel_->setVisible(!text.isEmpty());
+}
+QString CMainFrame::linkStateText() const { return linkStateLabel_->text(); }
+
+void CMainFrame::setLogText(const QString& text) {
+    if (text == logLabel_->text()) return;
+    logLabel_->setText(text);
+    logLabel_->setVisible(!text.isEmpty());
+}
+QString CMainFrame::logText() const { return logLabel_->text(); }
 QString CMainFrame::idleText() const {
     return QStringLiteral("Idle, waiting for user. For Help, press F1");
 }
@@ -237,6 +274,13 @@ void CMainFrame::bringToFront() {
     show();
     raise();
     activateWindow();
+}
+
+void CMainFrame::openFromShell(const QString& path) {
+    bringToFront();
+    // Queued: the request arrives inside a socket notification, the opening
+    // may ask questions in modal boxes.
+    QMetaObject::invokeMethod(this, [this, path] { emit openRequested(path); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -30,6 +30,12 @@ public:
 
     void setConnectionText(const QString& text);
     QString connectionText() const;
+    // The panes beside the connection indicator: the regulator's state at a
+    // glance ("Searching…", "Online 20.0 Hz", "Lost") and the running log.
+    void setLinkStateText(const QString& text);
+    QString linkStateText() const;
+    void setLogText(const QString& text);
+    QString logText() const;
     QString idleText() const;
     // Resizes the window to fit its central widget exactly and fixes the size.
     void fitToView();
@@ -41,9 +47,13 @@ public:
 
 public slots:
     void bringToFront();
+    // A file handed over by a later start: comes to the front and asks the
+    // view to open it (as File > Open does).
+    void openFromShell(const QString& path);
 
 signals:
     void fileDropped(const QString& path);
+    void openRequested(const QString& path);
     void recentFileChosen(const QString& path);
 
 protected:
@@ -67,6 +77,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QLabel* idleLabel_ = nullptr;
     QLabel* connectionLabel_ = nullptr;
+    QLabel* linkStateLabel_ = nullptr;
+    QLabel* logLabel_ = nullptr;
     QLabel* lockLabels_[3] = {};
     bool lockOn_[3] = {};
     RecentFileList recent_;

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -15,10 +18,22 @@ std::string currentWorkingDirectory() {
     return buffer;
 }
 
+std::string defaultUserPath(const std::string& workingDir) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) return workingDir;
+    return QDir::cleanPath(documents + QStringLiteral("/TQ_Interface")).toStdString();
+}
+
 void loadStartupSettings(QSettings& settings, GlobalSetup& setup, UserSensorTable& sensors,
                          const std::string& programName) {
     const std::string cwd = currentWorkingDirectory();
+    const bool stored = settings.contains(QStringLiteral("APP/USER_PATH"));
     setup.load(settings, cwd);
+    if (!stored) {
+        setup.userPath = defaultUserPath(cwd);
+        // Created when first needed; a failure leaves the working directory as it is.
+        QDir().mkpath(QString::fromStdString(setup.userPath));
+    }
     if (!setup.userPath.empty()) {
         if (::chdir(setup.userPath.c_str()) != 0) {
             // A missing directory leaves the working directory as it was.

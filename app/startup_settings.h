@@ -16,5 +16,13 @@ using UserSensorTable = std::array<UserSensorRecord, 10>;
 // standard error and the result is empty.
 std::string currentWorkingDirectory();
 
+// USER_PATH of a settings store that has none: "TQ_Interface" in the user's
+// documents folder (the start directory when there is no such folder), so a
+// start from a source checkout leaves no "tq_setup.ini" there.
+std::string defaultUserPath(const std::string& workingDir);
+
+// Loads the global setup (a stored USER_PATH is used as it is; the default
+// one is created when missing), makes USER_PATH the working directory and
+// reads or creates "tq_setup.ini" there.
 void loadStartupSettings(QSettings& settings, GlobalSetup& setup, UserSensorTable& sensors,
                          const std::string& programName);

@@ -1,17 +1,33 @@
 #include "app/tq_interface_app.h"
 
+#include <QDir>
+#include <QThread>
 #include <QTimer>
 #include <iostream>
 
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/splash_screen.h"
+#include "app/termination_signals.h"
 
 CTQ_InterfaceApp::CTQ_InterfaceApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // No application display name: the platform would append it to the
+    // window title, which the view sets in full.
     setApplicationName(QString::fromLatin1(applicationTitle()));
-    setApplicationDisplayName(QString::fromLatin1(applicationTitle()));
     setDesktopFileName(QStringLiteral("tq_interface"));
+    setWindowIcon(programIcon());
 }
+
+// exit() does nothing before the event loop runs (the splash screen and the
+// screenshots process events earlier), so the request waits for the loop.
+void CTQ_InterfaceApp::exitWhenRunning() {
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+    else
+        QTimer::singleShot(20, this, &CTQ_InterfaceApp::exitWhenRunning);
+}
+
+QIcon CTQ_InterfaceApp::programIcon() { return QIcon(QStringLiteral(":/tq_interface.png")); }
 
 CTQ_InterfaceApp::~CTQ_InterfaceApp() { destroyMainFrame(); }
 
@@ -21,13 +37,23 @@ void CTQ_InterfaceApp::destroyMainFrame() {
 }
 
 bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QString& instanceName) {
-    commandLine_ = CommandLine::parse(arguments().mid(1));
+    // Files on the command line are relative to the start directory; the
+    // working directory becomes USER_PATH before they are opened.
+    commandLine_ = CommandLine::parse(arguments().mid(1), QDir::currentPath());
 
     instance_ = new SingleInstance(instanceName.isEmpty() ? SingleInstance::defaultName() : instanceName, this);
-    if (instance_->anotherIsRunning()) {
+    const bool passFile = commandLine_.action == CommandLine::Action::OpenFile;
+    if (instance_->anotherIsRunning(passFile ? commandLine_.fileName : QString())) {
         exitCode_ = 0;
         return false;
     }
+
+    // SIGTERM, Ctrl+C and a closed terminal end the event loop without
+    // questions (one that arrives while the window is built waits for the
+    // loop); the frame's destruction then stops the log with its stop lines,
+    // closes the port and saves the settings.
+    signals_ = new TerminationSignals(this);
+    connect(signals_, &TerminationSignals::terminationRequested, this, &CTQ_InterfaceApp::exitWhenRunning);
 
     auto* splash = new CSplashScreenEx(QStringLiteral("Startup..."), 1000, 13);
     splash->showSplash();
@@ -49,7 +75,7 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     splash->setText(QStringLiteral("Startup...\nParse commands"));
     if (commandLine_.action == CommandLine::Action::Invalid) {
         std::cerr << "tq_interface: " << commandLine_.error.toStdString() << '\n'
-                  << "usage: tq_interface [--simulate | --port PATH] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
+                  << "usage: tq_interface [--simulate | --port PATH] [--log FILE] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
         exitCode_ = 2;
         splash->hideSplash();
         return false;
@@ -68,6 +94,7 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
         return false;
     }
     connect(instance_, &SingleInstance::raiseRequested, frame_, &CMainFrame::bringToFront);
+    connect(instance_, &SingleInstance::openRequested, frame_, &CMainFrame::openFromShell);
 
     splash->setText(QStringLiteral("Startup...\nInit view"));
     frame_->showNormal();

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <functional>
 
 #include "app/command_line.h"
 
 class CMainFrame;
 class SingleInstance;
+class TerminationSignals;
 
 // Builds the document, the frame and the view for the command line; returns
 // null when the command cannot be carried out.
@@ -22,6 +24,8 @@ public:
 
     static const char* applicationTitle() { return "TQ_Interface"; }
     static const char* versionText() { return "TQ_Interface 1.1.9a"; }
+    // The window icon: the program picture.
+    static QIcon programIcon();
 
     // True when the main window is up; false ends the process (exitCode()).
     bool initInstance(const MainWindowFactory& factory,
@@ -33,7 +37,10 @@ public:
     const CommandLine& commandLine() const { return commandLine_; }
 
 private:
+    void exitWhenRunning();
+
     SingleInstance* instance_ = nullptr;
+    TerminationSignals* signals_ = nullptr;
     CMainFrame* frame_ = nullptr;
     CommandLine commandLine_;
     int exitCode_ = 0;

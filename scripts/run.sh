@@ -6,7 +6,8 @@
 # Without a display it shows the same live panel in the terminal (tqctl).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+# Only what it runs: the window, tqctl and the virtual regulator.
+BUILD_TARGETS="tq_interface tqctl tq-sim" bash scripts/setup.sh
 bin="${BUILD_DIR:-build}"
 port="${1:-}"
 

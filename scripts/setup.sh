@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root or with sudo), then
 # configures and builds into ./build. Safe to run again: it installs only
-# what is missing and rebuilds only what changed.
+# what is missing and rebuilds only what changed. BUILD_TARGETS names the
+# targets to build (default: all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev nlohmann-json3-dev
-          xvfb xauth)
+          xvfb xauth x11-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -22,4 +23,4 @@ fi
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-}
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
         view->onDocumentUpdate();
         if (cl.simulate || !cl.port.isEmpty())
             QTimer::singleShot(0, view, [v = view] { v->connection().connectPort(); });
+        if (!cl.logFile.isEmpty())
+            QTimer::singleShot(0, view, [v = view, path = cl.logFile] { v->startLogInto(path); });
         return frame;
     };
 

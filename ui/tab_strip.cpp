@@ -1,6 +1,8 @@
 #include "ui/tab_strip.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionTab>
@@ -12,6 +14,7 @@ QColor fromColorRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, 
 }  // namespace
 
 ColouredTabBar::ColouredTabBar(QWidget* parent) : QTabBar(parent) {
+    setFocusPolicy(Qt::StrongFocus);
     setDrawBase(true);
     setExpanding(false);
     hoverTimer_.setInterval(10);
@@ -64,6 +67,17 @@ void ColouredTabBar::paintEvent(QPaintEvent*) {
         p.setFont(f);
         p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, tabText(i));
     }
+    if (hasFocus() && currentIndex() >= 0) {
+        QPen mark(palette().color(QPalette::WindowText), 1, Qt::DotLine);
+        p.setPen(mark);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(focusMarkRect());
+    }
+}
+
+QRect ColouredTabBar::focusMarkRect() const {
+    if (currentIndex() < 0) return {};
+    return tabRect(currentIndex()).adjusted(5, 4, -6, -7);
 }
 
 void ColouredTabBar::mouseMoveEvent(QMouseEvent* event) {
@@ -110,6 +124,42 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new ColouredTabBar(t
     auto* areaLayout = new QVBoxLayout(area_);
     areaLayout->setContentsMargins(4, 4, 4, 4);
     connect(bar_, &QTabBar::currentChanged, this, &TabStrip::onCurrentChanged);
+    // The tab keys work wherever the focus is in the window.
+    qApp->installEventFilter(this);
+}
+
+int TabStrip::tabStepForKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (!(modifiers & Qt::ControlModifier) || (modifiers & (Qt::AltModifier | Qt::MetaModifier))) return 0;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (key == Qt::Key_Backtab) return -1;
+    if (key == Qt::Key_Tab) return shift ? -1 : +1;
+    if (shift) return 0;
+    if (key == Qt::Key_PageDown) return +1;
+    if (key == Qt::Key_PageUp) return -1;
+    return 0;
+}
+
+bool TabStrip::selectAdjacentTab(int step) {
+    const int n = count();
+    const int from = currentIndex();
+    for (int i = 1; i < n; ++i) {
+        const int index = ((from + step * i) % n + n) % n;
+        if (isTabEnabled(index)) return setCurrentIndex(index);
+    }
+    return false;
+}
+
+bool TabStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && isVisible() && isEnabled()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* target = static_cast<QWidget*>(watched);
+        const int step = tabStepForKey(key->key(), key->modifiers());
+        if (step != 0 && target->window() == window()) {
+            selectAdjacentTab(step);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int TabStrip::addTab(const QString& title, QWidget* page) {

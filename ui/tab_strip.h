@@ -1,6 +1,9 @@
 // The owner-drawn tab strip of the main form: tabs carry their page and an
 // enabled flag, text colours for disabled, normal, selected and hovered tabs
-// (0x00BBGGRR values), hover tracking with a 10 ms timer.
+// (0x00BBGGRR values), hover tracking with a 10 ms timer. With the keyboard
+// focus the selected tab carries a dotted focus mark; anywhere in its window
+// Ctrl+Tab and Ctrl+PgDn select the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
+// the previous one (wrapping around, passing over disabled tabs).
 #pragma once
 
 #include <QTabBar>
@@ -21,6 +24,8 @@ public:
                     std::uint32_t hover, bool trackHover);
     int hoveredTab() const { return hovered_; }
     QColor textColour(int index) const;
+    // The selected tab's text area, where the focus mark is drawn.
+    QRect focusMarkRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,6 +57,14 @@ public:
     void setTabEnabled(int index, bool enabled);
     bool isTabEnabled(int index) const;
     ColouredTabBar* bar() const { return bar_; }
+    // The next (+1) or previous (-1) enabled tab, wrapping around; false when
+    // there is no other enabled tab.
+    bool selectAdjacentTab(int step);
+    // +1 / -1 for the tab-switching keys, 0 for any other key.
+    static int tabStepForKey(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onCurrentChanged(int index);

@@ -18,6 +18,7 @@
 #include "ui/lamp_widget.h"
 #include "ui/view_page.h"
 #include "ui/status_panel.h"
+#include "ui/status_panes.h"
 #include "ui/tab_strip.h"
 
 namespace {
@@ -67,8 +68,8 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
         wireFileCommands();
         wireCompareCommands();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
-        frame_->setCloseGuard([this] { return saveModified(); });
     }
+    wireExitAndKeys();
     if (document_) document_->AddView(this);
     refreshControls();
 }
@@ -79,9 +80,12 @@ CTQ_InterfaceView::~CTQ_InterfaceView() {
         frame_->setCloseGuard({});
     }
     if (document_) document_->RemoveView(this);
+    if (statusPanes_) statusPanes_->detach();
     delete connection_;  // closes the port
     connection_ = nullptr;
-    log_->close();
+    // Every orderly exit (the window closed, SIGTERM, Ctrl+C) ends the log
+    // with its stop lines.
+    if (log_->isOpen()) log_->stop();
     QSettings settings(QString::fromLatin1(settingsOrganization()),
                        QString::fromLatin1(settingsApplication()));
     setup_.save(settings);
@@ -111,10 +115,6 @@ void CTQ_InterfaceView::wireRuntime() {
     });
     connect(panel_->sendButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onSend);
     connect(panel_->stopButton(), &QPushButton::clicked, this, &CTQ_InterfaceView::onStop);
-    connect(panel_->stopButton(), &DoubleClickButton::doubleClicked, this,
-            [this] { if (connection_->isPortOpen()) connection_->rebootRegulator(); });
-    connect(panel_->statusLabel(), &DoubleClickLabel::doubleClicked, this,
-            [this] { if (connection_->isPortOpen()) connection_->clearStatus(); });
 }
 
 void CTQ_InterfaceView::wireCommands() {

@@ -20,6 +20,7 @@ class CTQ_InterfaceDoc;
 class ConnectionManager;
 class QueuedRuntimeSink;
 class StatusPanel;
+class StatusPanes;
 class TabStrip;
 class ViewPage;
 
@@ -84,6 +85,16 @@ public:
     bool openDocument(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
+    // Asked before the window closes: with a log recording, whether to stop
+    // it and exit; then saveModified(). True stops the log and lets it close.
+    bool confirmClose();
+    // STOP double-clicked: asks before the reboot (default No).
+    void onStopDoubleClicked();
+    // Starts a log into `path` without the file dialog (--log FILE).
+    bool startLogInto(const QString& path);
+    // F6 (+1) and Shift+F6 (-1): the focus to the next or previous pane.
+    void focusPane(int step);
+    StatusPanes* statusPanes() const { return statusPanes_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -96,6 +107,7 @@ private:
     RegisterComparison compareWithRegulator();
     void verifyDownload();
     void wireRuntime();
+    void wireExitAndKeys();
     QWidget* createPage(Page page);
     QWidget* createRuntimePage();
     void wireChannelTable();
@@ -115,6 +127,7 @@ private:
     ConnectionManager* connection_ = nullptr;
     StatusPanel* panel_ = nullptr;
     TabStrip* tabs_ = nullptr;
+    StatusPanes* statusPanes_ = nullptr;
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
     ChannelTable channelTable_;

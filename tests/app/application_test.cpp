@@ -1,52 +1,14 @@
 // The tq_interface executable itself: one instance per user, the command line.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
+#include "app_process.h"
 #include "test_support.h"
 
-namespace {
-
-class ApplicationTest : public ::testing::Test {
-protected:
-    QProcess* start(const QStringList& args) {
-        auto* p = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_CONFIG_HOME", config.path());
-        env.insert("TQ_INTERFACE_INSTANCE", QStringLiteral("TQ_INTERFACE_APPTEST%1").arg(::getpid()));
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(work.path());
-        p->start(QStringLiteral(TQ_INTERFACE_EXE), args);
-        processes.emplace_back(p);
-        return p;
-    }
-    void TearDown() override {
-        for (auto& p : processes) {
-            if (p->state() != QProcess::NotRunning) {
-                p->terminate();
-                if (!p->waitForFinished(5000)) p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-    }
-    QTemporaryDir config, work;
-    std::vector<std::unique_ptr<QProcess>> processes;
-};
-
-}  // namespace
-
-TEST_F(ApplicationTest, SecondStartExitsWhileTheFirstRuns) {
+TEST_F(AppProcessTest, SecondStartExitsWhileTheFirstRuns) {
     QProcess* first = start({});
     ASSERT_TRUE(first->waitForStarted(5000));
-    // The first instance is up once it created the setup file in its directory.
-    ASSERT_TRUE(spinUntil([&] { return QFile::exists(work.filePath("tq_setup.ini")); }, 15000));
-    spinFor(300);
+    // The first instance is up once it created the setup file in its user path.
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(QDir(userDir()).filePath("tq_setup.ini")); }, 15000));
     QProcess* second = start({});
     ASSERT_TRUE(second->waitForFinished(15000));
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
@@ -57,10 +19,21 @@ TEST_F(ApplicationTest, SecondStartExitsWhileTheFirstRuns) {
     EXPECT_EQ(first->state(), QProcess::Running);
 }
 
-TEST_F(ApplicationTest, PrintSwitchesAreRefusedForNow) {
+TEST_F(AppProcessTest, PrintSwitchesAreRefusedForNow) {
     QProcess* p = start({"--print", "report.tq"});
     ASSERT_TRUE(p->waitForFinished(15000));
     EXPECT_NE(p->exitCode(), 0);
     EXPECT_TRUE(p->readAllStandardError().contains("printing"));
-    EXPECT_FALSE(QFile::exists(work.filePath("tq_setup.ini"))) << "no window was built";
+    EXPECT_FALSE(QFile::exists(QDir(userDir()).filePath("tq_setup.ini"))) << "no window was built";
+}
+
+// A settings store without USER_PATH puts "tq_setup.ini" into the user's
+// documents, not into the directory the program was started from.
+TEST_F(AppProcessTest, AFreshStoreKeepsTheStartDirectoryClean) {
+    QProcess* p = start({});
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(QDir(userDir()).filePath("tq_setup.ini")); }, 15000));
+    EXPECT_FALSE(QFile::exists(QDir(work.path()).filePath("tq_setup.ini")));
+    stop(p);
+    QSettings s(settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(s.value("APP/USER_PATH").toString(), userDir());
 }

@@ -1,6 +1,8 @@
 // What a start is asked to do, from its arguments.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "app/command_line.h"
 
 namespace {
@@ -16,7 +18,7 @@ TEST(CommandLine, DocumentAndConnectionChoices) {
 
     const CommandLine open = parse({"bench.tq", "--simulate"});
     EXPECT_EQ(open.action, CommandLine::Action::OpenFile);
-    EXPECT_EQ(open.fileName, QStringLiteral("bench.tq"));
+    EXPECT_EQ(open.fileName, QDir::current().absoluteFilePath(QStringLiteral("bench.tq")));
     EXPECT_TRUE(open.simulate);
 
     const CommandLine port = parse({"--port", "/dev/ttyUSB0"});
@@ -27,7 +29,7 @@ TEST(CommandLine, DocumentAndConnectionChoices) {
     const CommandLine printTo = parse({"--print-to", "lab", "a.tq"});
     EXPECT_EQ(printTo.action, CommandLine::Action::PrintTo);
     EXPECT_EQ(printTo.printerName, QStringLiteral("lab"));
-    EXPECT_EQ(printTo.fileName, QStringLiteral("a.tq"));
+    EXPECT_EQ(printTo.fileName, QDir::current().absoluteFilePath(QStringLiteral("a.tq")));
 }
 
 TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
@@ -36,6 +38,20 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
         EXPECT_EQ(args.action, CommandLine::Action::Invalid);
         EXPECT_FALSE(args.error.isEmpty());
     }
+}
+
+// The working directory changes to USER_PATH before the file is opened, so
+// the name is made absolute against the start directory while parsing.
+TEST(CommandLine, FilesAreResolvedAgainstTheStartDirectory) {
+    const CommandLine cl = CommandLine::parse({"sub/../sub/a.tq", "--log", "run.txt", "--screenshots", "shots"},
+                                              QStringLiteral("/home/op/bench"));
+    EXPECT_EQ(cl.action, CommandLine::Action::OpenFile);
+    EXPECT_EQ(cl.fileName, QStringLiteral("/home/op/bench/sub/a.tq"));
+    EXPECT_EQ(cl.logFile, QStringLiteral("/home/op/bench/run.txt"));
+    EXPECT_EQ(cl.screenshotDir, QStringLiteral("/home/op/bench/shots"));
+    const CommandLine absolute = CommandLine::parse({"/data/b.tq"}, QStringLiteral("/home/op"));
+    EXPECT_EQ(absolute.fileName, QStringLiteral("/data/b.tq"));
+    EXPECT_EQ(CommandLine::parse({"--log"}).action, CommandLine::Action::Invalid);
 }
 
 }  // namespace

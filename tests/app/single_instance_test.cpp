@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
+#include <memory>
 
 #include "app/single_instance.h"
 #include "test_support.h"
@@ -46,6 +48,52 @@ TEST(SingleInstance, StaleSocketOfACrashedInstanceDoesNotBlock) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ::close(fd);
 
+    SingleInstance next(name);
+    EXPECT_FALSE(next.anotherIsRunning());
+    EXPECT_TRUE(next.isListening());
+}
+
+TEST(SingleInstance, ALaterStartHandsOverItsFile) {
+    const QString name = uniqueName("open");
+    SingleInstance first(name);
+    ASSERT_FALSE(first.anotherIsRunning());
+    QStringList opened;
+    int raised = 0;
+    QObject::connect(&first, &SingleInstance::openRequested, [&](const QString& path) { opened << path; });
+    QObject::connect(&first, &SingleInstance::raiseRequested, [&] { ++raised; });
+
+    const QString awkward = QStringLiteral("/tmp/bench runs/50%\ncooling\u00e9.tq");
+    SingleInstance second(name);
+    EXPECT_TRUE(second.anotherIsRunning(awkward));
+    EXPECT_TRUE(spinUntil([&] { return opened.size() == 1; }, 5000));
+    EXPECT_EQ(raised, 1);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first(), awkward);
+
+    SingleInstance third(name);
+    EXPECT_TRUE(third.anotherIsRunning());  // no file: only raised
+    EXPECT_TRUE(spinUntil([&] { return raised == 2; }, 5000));
+    spinFor(50);
+    EXPECT_EQ(opened.size(), 1);
+}
+
+// The first instance holds its lock for life; a later start never takes the
+// name away from it, and once it has ended the next start takes over.
+TEST(SingleInstance, TheLockHolderKeepsItsSocketAndHandsOverWhenItEnds) {
+    const QString name = uniqueName("lock");
+    auto first = std::make_unique<SingleInstance>(name);
+    ASSERT_FALSE(first->anotherIsRunning());
+    EXPECT_TRUE(QFile::exists(first->lockFilePath()));
+    const QString socketPath = QDir::cleanPath(QDir::tempPath() + QLatin1Char('/') + name);
+    for (int i = 0; i < 5; ++i) {
+        SingleInstance later(name);
+        EXPECT_TRUE(later.anotherIsRunning());
+        EXPECT_FALSE(later.isListening());
+    }
+    EXPECT_TRUE(first->isListening());
+    EXPECT_TRUE(QFile::exists(socketPath));
+
+    first.reset();
     SingleInstance next(name);
     EXPECT_FALSE(next.anotherIsRunning());
     EXPECT_TRUE(next.isListening());

@@ -1,4 +1,5 @@
-// Test entry: Qt's offscreen platform and a private settings directory.
+// Test entry: Qt's offscreen platform, a private settings directory and a
+// private home (the default user path is a folder in its documents).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

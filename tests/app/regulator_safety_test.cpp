@@ -1,0 +1,200 @@
+// Honest command results, the STOP double-click, the status text's
+// double-click and exiting while a log records, on the window against the
+// virtual regulator.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/command_ids.h"
+#include "app/connection_manager.h"
+#include "app/global_setup.h"
+#include "app/main_frame.h"
+#include "params/tq_interface_doc.h"
+#include "runtime/runtime_fan_out.h"
+#include "sim/virtual_regulator.h"
+#include "test_support.h"
+#include "ui/status_panel.h"
+#include "ui/tq_interface_view.h"
+
+namespace {
+
+class WindowOnRegulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousDir = QDir::currentPath();
+        QDir::setCurrent(workDir.path());
+        std::string error;
+        ASSERT_TRUE(regulator.start(&error)) << error;
+        frame = new CMainFrame;
+        view = new CTQ_InterfaceView(frame, &document, regulator.slavePath());
+        frame->setCentralWidget(view);
+        document.OnNewDocument();
+        view->initialUpdate();
+        frame->show();
+    }
+    void TearDown() override {
+        delete frame;
+        QDir::setCurrent(previousDir);
+    }
+    bool goOnline() {
+        view->connection().connectPort();
+        return spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, 8000);
+    }
+    bool sent(const std::string& command) const {
+        const auto c = regulator.receivedCommands();
+        return std::find(c.begin(), c.end(), command) != c.end();
+    }
+
+    QTemporaryDir workDir;
+    QString previousDir;
+    sim::VirtualRegulator regulator;
+    CTQ_InterfaceDoc document;
+    CMainFrame* frame = nullptr;
+    CTQ_InterfaceView* view = nullptr;
+};
+
+// Answers the next modal message box with `button` and records its text and
+// default button.
+void answerNextMessageBox(QMessageBox::StandardButton button, QString* text,
+                          QMessageBox::StandardButton* defaultButton = nullptr) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, button, text, defaultButton] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        *text = box->text();
+        if (defaultButton) *defaultButton = box->standardButton(box->defaultButton());
+        box->button(button)->click();
+        poll->deleteLater();
+    });
+    poll->start(20);
+}
+
+void doubleClick(QWidget* target) {
+    const QPointF at(target->rect().center());
+    QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+    QApplication::sendEvent(target, &twice);
+    QMouseEvent release2(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                         Qt::NoModifier);
+    QApplication::sendEvent(target, &release2);
+}
+
+}  // namespace
+
+// A command that fails says so with its code and text; success keeps the
+// plain message.
+TEST_F(WindowOnRegulator, FailedFlashAndRebootCommandsShowTheErrorText) {
+    ConnectionManager& c = view->connection();
+    ASSERT_TRUE(goOnline());
+    EXPECT_EQ(c.saveToFlash(), 0);
+    EXPECT_EQ(c.messageText(), " Save regulator parameters to FLASH");
+
+    regulator.setFault(sim::Fault::NoEcho);  // no regulator answering
+    const int failed = c.saveToFlash();
+    EXPECT_NE(failed, 0);
+    EXPECT_EQ(c.messageText(), QStringLiteral(" Save regulator parameters to FLASH error - error %1 [%2]")
+                                   .arg(failed).arg(QString::fromLatin1(resultText(failed))));
+    regulator.clearFaults();
+
+    c.disconnectPort();  // with the port closed every command fails at once
+    struct Case {
+        int (ConnectionManager::*command)();
+        const char* message;
+    };
+    for (const Case& k : {Case{&ConnectionManager::readFromFlash, "Load regulator parameters from FLASH"},
+                          Case{&ConnectionManager::flashToDefault, "Set regulator FLASH to default"},
+                          Case{&ConnectionManager::rebootRegulator, "Reboot regulator"},
+                          Case{&ConnectionManager::saveToFlash, "Save regulator parameters to FLASH"}}) {
+        const int result = (c.*k.command)();
+        EXPECT_NE(result, 0) << k.message;
+        EXPECT_EQ(c.messageText(), QStringLiteral(" %1 error - error %2 [%3]")
+                                       .arg(QString::fromLatin1(k.message)).arg(result)
+                                       .arg(QString::fromLatin1(resultText(result))));
+    }
+}
+
+// The first click stops the regulator; the double-click asks before the
+// reboot, with No as the default, and No sends nothing more.
+TEST_F(WindowOnRegulator, StopDoubleClickAsksBeforeRebooting) {
+    ASSERT_TRUE(goOnline());
+    QPushButton* stop = view->panel()->stopButton();
+    regulator.clearReceived();
+    QString asked;
+    QMessageBox::StandardButton preset = QMessageBox::NoButton;
+    answerNextMessageBox(QMessageBox::No, &asked, &preset);
+    doubleClick(stop);
+    EXPECT_EQ(asked, "Reboot the regulator? It starts again with the parameters in its FLASH.");
+    EXPECT_EQ(preset, QMessageBox::No);
+    EXPECT_TRUE(sent("$Q"));
+    EXPECT_FALSE(sent("$BC"));
+    EXPECT_EQ(view->panel()->messageText(), " Stop regulator");
+
+    regulator.clearReceived();
+    asked.clear();
+    answerNextMessageBox(QMessageBox::Yes, &asked);
+    doubleClick(stop);
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_TRUE(sent("$Q"));
+    EXPECT_TRUE(sent("$BC"));
+    EXPECT_EQ(view->panel()->messageText(), " Reboot regulator");
+}
+
+// The alarm latches are reset by the double-click even with the port closed;
+// "$SC" goes out only with the port open.
+TEST_F(WindowOnRegulator, StatusTextDoubleClickResetsTheLatchesWithThePortClosed) {
+    AlarmLatch& latch = view->fanOut().alarmLatch();
+    latch.decode(0x00010004u);
+    ASSERT_NE(latch.low() | latch.high(), 0);
+    ASSERT_FALSE(view->connection().isPortOpen());
+    doubleClick(view->panel()->statusLabel());
+    EXPECT_EQ(latch.low(), 0);
+    EXPECT_EQ(latch.high(), 0);
+    EXPECT_FALSE(sent("$SC"));
+
+    ASSERT_TRUE(goOnline());
+    latch.decode(0x00010004u);
+    doubleClick(view->panel()->statusLabel());
+    EXPECT_EQ(latch.low() | latch.high(), 0);
+    EXPECT_TRUE(sent("$SC"));
+}
+
+// Closing the window with a log recording asks first; Yes ends the log with
+// its stop lines, No keeps both the window and the log.
+TEST_F(WindowOnRegulator, ExitWhileLoggingAsksAndEndsTheLogWithItsStopLines) {
+    ASSERT_TRUE(goOnline());
+    const QString path = QDir(workDir.path()).filePath("exit.txt");
+    ASSERT_TRUE(view->startLogInto(path));
+    ASSERT_TRUE(spinUntil([&] { return view->runtimeLog().rowCount() > 2; }, 5000));
+
+    QString asked;
+    QMessageBox::StandardButton preset = QMessageBox::NoButton;
+    answerNextMessageBox(QMessageBox::No, &asked, &preset);
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(asked, "A log file is being recorded. Stop the log and exit?");
+    EXPECT_EQ(preset, QMessageBox::No);
+    EXPECT_TRUE(view->runtimeLog().isOpen());
+    EXPECT_TRUE(frame->isVisible());
+
+    answerNextMessageBox(QMessageBox::Yes, &asked);
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(view->runtimeLog().isOpen());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromLatin1(f.readAll()).split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[lines.size() - 4].startsWith("STOP LOGG - "));
+}
