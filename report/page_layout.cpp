@@ -77,10 +77,10 @@ QString PageLayout::resolveFamily(const QString& face) {
             if (family && installed.contains(QLatin1String(family), Qt::CaseInsensitive))
                 return QLatin1String(family);
     }
-    if (monospace) return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    // The generic families fontconfig resolves to an installed face.
     QFont generic;
-    generic.setStyleHint(QFont::Serif);
-    generic.setFamilies({QStringLiteral("serif")});
+    generic.setFamilies({monospace ? QStringLiteral("monospace") : QStringLiteral("serif")});
+    generic.setStyleHint(monospace ? QFont::TypeWriter : QFont::Serif);
     return QFontInfo(generic).family();
 }
 

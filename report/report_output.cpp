@@ -1,5 +1,7 @@
 #include "report/report_output.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -9,6 +11,19 @@ void PaintReport(QPainter& painter, const ReportInput& input) {
     QPaintDevice* device = painter.device();
     PageLayout layout(painter, QRectF(0, 0, device->width(), device->height()));
     PrintReport(layout, input);
+}
+
+QString DefaultReportPdfName(const QString& documentPath, const QString& documentTitle) {
+    if (documentPath.isEmpty()) {
+        QString name = documentTitle.isEmpty() ? QStringLiteral("Untitled") : documentTitle;
+        if (name.endsWith(QLatin1String(".tq"), Qt::CaseInsensitive)) name.chop(3);
+        return name + QStringLiteral(".pdf");
+    }
+    const QFileInfo file(documentPath);
+    const QString base = file.suffix().compare(QLatin1String("tq"), Qt::CaseInsensitive) == 0
+                             ? file.completeBaseName()
+                             : file.fileName();
+    return file.dir().filePath(base + QStringLiteral(".pdf"));
 }
 
 QPageLayout DefaultPdfPage() {

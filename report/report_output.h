@@ -13,6 +13,10 @@ namespace report {
 // The printable area is the painter's device, from its top-left corner.
 void PaintReport(QPainter& painter, const ReportInput& input);
 
+// The name Export PDF offers: the document's file with ".pdf" for its
+// extension, in the same folder; for a new document its title ("Untitled.pdf").
+QString DefaultReportPdfName(const QString& documentPath, const QString& documentTitle);
+
 // A4 portrait, no device margins (the report keeps its own).
 QPageLayout DefaultPdfPage();
 

@@ -79,6 +79,7 @@ protected:
 private:
     void wireCommands();
     void wireFileCommands();
+    void wirePrintCommands();  // view_print.cpp
     void wireRuntime();
     QWidget* createPage(Page page);
     void forEachPage(const std::function<void(ViewPage&)>& action);

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "params/tq_interface_doc.h"
 #include "test_support.h"
 
 namespace {
@@ -19,6 +20,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("CUPS_SERVER", work.filePath("no-cups.sock"));  // never a real printer
         env.insert("TQ_INTERFACE_INSTANCE", QStringLiteral("TQ_INTERFACE_APPTEST%1").arg(::getpid()));
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(work.path());
@@ -57,10 +59,25 @@ TEST_F(ApplicationTest, SecondStartExitsWhileTheFirstRuns) {
     EXPECT_EQ(first->state(), QProcess::Running);
 }
 
-TEST_F(ApplicationTest, PrintSwitchesAreRefusedForNow) {
-    QProcess* p = start({"--print", "report.tq"});
-    ASSERT_TRUE(p->waitForFinished(15000));
-    EXPECT_NE(p->exitCode(), 0);
-    EXPECT_TRUE(p->readAllStandardError().contains("printing"));
+TEST_F(ApplicationTest, PrintSwitchesNameTheFailureAndOpenNoWindow) {
+    // No printer is set up on the test machines: each run ends with its reason.
+    CTQ_InterfaceDoc document;
+    document.OnNewDocument();
+    ASSERT_TRUE(document.SaveAs(work.filePath("report.tq").toStdString()));
+
+    QProcess* missing = start({"--print", "absent.tq"});
+    ASSERT_TRUE(missing->waitForFinished(15000));
+    EXPECT_NE(missing->exitCode(), 0);
+    EXPECT_TRUE(missing->readAllStandardError().contains("Unable to open \"absent.tq\""));
+
+    QProcess* named = start({"--print-to", "no-such-printer", "report.tq"});
+    ASSERT_TRUE(named->waitForFinished(15000));
+    EXPECT_NE(named->exitCode(), 0);
+    EXPECT_TRUE(named->readAllStandardError().contains("There is no printer named \"no-such-printer\"."));
+
+    QProcess* fallback = start({"--print", "report.tq"});
+    ASSERT_TRUE(fallback->waitForFinished(15000));
+    EXPECT_NE(fallback->exitCode(), 0);
+    EXPECT_TRUE(fallback->readAllStandardError().contains("No default printer is set up."));
     EXPECT_FALSE(QFile::exists(work.filePath("tq_setup.ini"))) << "no window was built";
 }
