@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
