@@ -1,6 +1,7 @@
 #include "app/command_line_print.h"
 
 #include <QDateTime>
+#include <cstring>
 
 #include "app/tq_interface_app.h"
 #include "params/tq_interface_doc.h"
@@ -21,4 +22,11 @@ CommandLinePrintResult PrintFromCommandLine(const CommandLine& commandLine) {
     QString error;
     if (!report::PrintReportToPrinter(printer, input, &error)) return {1, error};
     return {};
+}
+
+void PreparePrintRun(int argc, char** argv) {
+    bool print = false;
+    for (int i = 1; i < argc; ++i)
+        print = print || std::strcmp(argv[i], "--print") == 0 || std::strcmp(argv[i], "--print-to") == 0;
+    if (print && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }

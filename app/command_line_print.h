@@ -12,3 +12,8 @@ struct CommandLinePrintResult {
 };
 
 CommandLinePrintResult PrintFromCommandLine(const CommandLine& commandLine);
+
+// Before the application object exists: a print run shows no window, so it
+// uses Qt's offscreen platform unless one was chosen, and runs without a
+// display (from a shell, a service or a file manager's print verb).
+void PreparePrintRun(int argc, char** argv);

@@ -81,3 +81,21 @@ TEST_F(ApplicationTest, PrintSwitchesNameTheFailureAndOpenNoWindow) {
     EXPECT_TRUE(fallback->readAllStandardError().contains("No default printer is set up."));
     EXPECT_FALSE(QFile::exists(work.filePath("tq_setup.ini"))) << "no window was built";
 }
+
+TEST_F(ApplicationTest, PrintSwitchesNeedNoDisplay) {
+    CTQ_InterfaceDoc document;
+    document.OnNewDocument();
+    ASSERT_TRUE(document.SaveAs(work.filePath("report.tq").toStdString()));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("CUPS_SERVER", work.filePath("no-cups.sock"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(work.path());
+    p.start(QStringLiteral(TQ_INTERFACE_EXE), {"--print-to", "bench-printer", "report.tq"});
+    ASSERT_TRUE(p.waitForFinished(15000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("There is no printer named \"bench-printer\"."));
+}
