@@ -10,6 +10,7 @@ enum : int {
     FilePrintSetup = 57606,
     FilePrint = 57607,
     FilePrintPreview = 57609,
+    FileExportPdf = 32860,
     FileMru1 = 57616,
     AppExit = 57665,
     EditUndo = 57643,

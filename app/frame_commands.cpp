@@ -12,6 +12,7 @@ const std::vector<FrameCommand>& frameCommands() {
         {cmd::FilePrint, "&Print...\tCtrl+P", "Print the parameter report\nPrint"},
         {cmd::FilePrintPreview, "Print Pre&view", "Display the full report pages\nPrint Preview"},
         {cmd::FilePrintSetup, "P&rint Setup...", "Change the printer and printing options\nPrint Setup"},
+        {cmd::FileExportPdf, "&Export PDF...", "Write the parameter report to a PDF file\nExport PDF"},
         {cmd::AppExit, "E&xit", "Quit the application\nExit"},
         {cmd::EditUndo, "&Undo\tCtrl+Z", "Undo the last action\nUndo"},
         {cmd::EditCut, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut"},
@@ -59,7 +60,7 @@ const std::vector<MenuLayout>& menuLayout() {
     using namespace cmd;
     static const std::vector<MenuLayout> menus = {
         {"&File", {FileNew, FileOpen, FileSave, FileSaveAs, RevertToDefault, 0, FilePrint,
-                   FilePrintPreview, FilePrintSetup, 0, -1, 0, AppExit}},
+                   FilePrintPreview, FilePrintSetup, FileExportPdf, 0, -1, 0, AppExit}},
         {"&Edit", {EditUndo, 0, EditCut, EditCopy, EditPaste}},
         {"&View", {ViewToolbar, ViewStatusBar, 0, ViewRuntime}},
         {"&Regulator", {Connect, Disconnect, 0, Stop, DownloadParameters, GetParameters,

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/command_line_print.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/splash_screen.h"
@@ -40,6 +41,17 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     // Files on the command line are relative to the start directory; the
     // working directory becomes USER_PATH before they are opened.
     commandLine_ = CommandLine::parse(arguments().mid(1), QDir::currentPath());
+
+    // Printing from the command line (the desktop's print verbs) opens no
+    // window, so it runs even while another instance is up.
+    if (commandLine_.action == CommandLine::Action::Print ||
+        commandLine_.action == CommandLine::Action::PrintTo) {
+        const CommandLinePrintResult printed = PrintFromCommandLine(commandLine_);
+        if (!printed.error.isEmpty())
+            std::cerr << "tq_interface: " << printed.error.toStdString() << '\n';
+        exitCode_ = printed.exitCode;
+        return false;
+    }
 
     instance_ = new SingleInstance(instanceName.isEmpty() ? SingleInstance::defaultName() : instanceName, this);
     const bool passFile = commandLine_.action == CommandLine::Action::OpenFile;
@@ -77,13 +89,6 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
         std::cerr << "tq_interface: " << commandLine_.error.toStdString() << '\n'
                   << "usage: tq_interface [--simulate | --port PATH] [--log FILE] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
         exitCode_ = 2;
-        splash->hideSplash();
-        return false;
-    }
-    if (commandLine_.action == CommandLine::Action::Print ||
-        commandLine_.action == CommandLine::Action::PrintTo) {
-        std::cerr << "tq_interface: printing from the command line is not available yet\n";
-        exitCode_ = 1;
         splash->hideSplash();
         return false;
     }

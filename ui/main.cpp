@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/command_line_print.h"
 #include "app/connection_manager.h"
 #include "app/main_frame.h"
 #include "app/tq_interface_app.h"
@@ -17,6 +18,7 @@
 
 
 int main(int argc, char** argv) {
+    PreparePrintRun(argc, argv);
     CTQ_InterfaceApp app(argc, argv);
     std::unique_ptr<sim::VirtualRegulator> regulator;
     std::unique_ptr<CTQ_InterfaceDoc> document;

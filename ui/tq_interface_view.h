@@ -106,6 +106,7 @@ private:
     void wireCompareCommands();
     RegisterComparison compareWithRegulator();
     void verifyDownload();
+    void wirePrintCommands();  // view_print.cpp
     void wireRuntime();
     void wireExitAndKeys();
     QWidget* createPage(Page page);

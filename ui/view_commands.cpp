@@ -75,17 +75,11 @@ void CTQ_InterfaceView::wireFileCommands() {
         showOutcome(this, document_->RevertToDefault());
         onDocumentUpdate();
     });
-    auto notYet = [this] {
-        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
-                                 QStringLiteral("Printing is not available in this version."));
-    };
     on(cmd::DownloadFirmware, [this] {
         QMessageBox::information(this, QStringLiteral("TQ_Interface"),
                                  QStringLiteral("Firmware download is not available in this version."));
     });
-    on(cmd::FilePrint, notYet);
-    on(cmd::FilePrintPreview, notYet);
-    on(cmd::FilePrintSetup, notYet);
+    wirePrintCommands();
     // A recent file that no longer opens leaves the list.
     connect(frame_, &CMainFrame::recentFileChosen, this, [this, saveModified](const QString& path) {
         if (saveModified() && !openDocument(path)) frame_->removeRecentFile(path);

@@ -29,6 +29,7 @@ protected:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", config.path());
         env.insert("HOME", home.path());
+        env.insert("CUPS_SERVER", work.filePath("no-cups.sock"));  // never a real printer
         env.insert("TQ_INTERFACE_INSTANCE", instanceName());
         return env;
     }
