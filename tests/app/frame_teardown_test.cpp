@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
 #include <QTemporaryDir>
