@@ -81,6 +81,12 @@ CMainFrame::CMainFrame(QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    // The view calls back into the frame while it is torn down (it clears the
+    // hooks below); it goes first, while this is still a whole CMainFrame and
+    // not a half-destroyed QWidget that deletes its children.
+    delete takeCentralWidget();
+    updater_ = nullptr;
+    closeGuard_ = nullptr;
     qApp->removeEventFilter(this);
     QSettings settings(settingsOrganization(), settingsApplication());
     recent_.save(settings);

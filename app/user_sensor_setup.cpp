@@ -1,5 +1,7 @@
 #include "app/user_sensor_setup.h"
 
+#include <cstdio>
+
 #include "app/ini_file.h"
 
 namespace {
@@ -34,6 +36,12 @@ void loadOrCreateSetupIni(const std::string& iniPath, UserSensorRecord& record,
         takeUserSensor(ini, record);
         return;
     }
+    // A file that exists but cannot be read (a directory, a named pipe, no
+    // permission) is reported; writing the defaults over it is tried only
+    // for a regular file, the others are left alone.
+    if (!ini.openProblem().empty())
+        std::fprintf(stderr, "%s: %s; the user sensor keeps its defaults\n", iniPath.c_str(),
+                     ini.openProblem().c_str());
     seedUserSensor(ini, record, programName);
     ini.writeFile();
 }

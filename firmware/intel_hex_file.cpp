@@ -1,5 +1,11 @@
 #include "firmware/intel_hex_file.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Upper address values from this one on (0x300000) hold configuration data.
@@ -71,21 +77,38 @@ bool parseHexRecord(std::string_view line, HexRecord& record) {
 IntelHexFile::~IntelHexFile() { close(); }
 
 void IntelHexFile::close() {
-    if (file_.is_open())
-        file_.close();
-    file_.clear();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    bufferPos_ = bufferLen_ = 0;
+    ended_ = false;
     recordCount_ = 0;
 }
 
 bool IntelHexFile::open(const std::string& path, int mode) {
     close();
+    error_.clear();
     if (mode != kModeRead)
         return false;
-    file_.open(path, std::ios::in);
-    if (!file_.is_open()) {
-        file_.clear();
+    // Without O_NONBLOCK opening a named pipe waits for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error_ = std::strerror(errno);
         return false;
     }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        error_ = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error_ = S_ISDIR(st.st_mode) ? "it is a directory" : "not a regular file";
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
     std::string line;
     while (readLine(line) && !line.empty() && line[0] == ':')
         ++recordCount_;
@@ -93,20 +116,35 @@ bool IntelHexFile::open(const std::string& path, int mode) {
     return true;
 }
 
+int IntelHexFile::nextByte() {
+    if (bufferPos_ == bufferLen_) {
+        if (ended_ || fd_ < 0)
+            return -1;
+        ssize_t n;
+        do
+            n = ::read(fd_, buffer_, sizeof buffer_);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            if (n < 0)
+                error_ = std::strerror(errno);
+            ended_ = true;
+            return -1;
+        }
+        bufferPos_ = 0;
+        bufferLen_ = static_cast<std::size_t>(n);
+    }
+    return static_cast<unsigned char>(buffer_[bufferPos_++]);
+}
+
 bool IntelHexFile::readLine(std::string& text) {
     text.clear();
-    if (!file_.is_open())
-        return false;
     // A record line has at most 521 characters; the rest of an overlong
     // line is skipped so that a damaged file cannot exhaust memory.
-    std::streambuf* in = file_.rdbuf();
     bool any = false;
     for (;;) {
-        const int c = in->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            file_.setstate(std::ios::eofbit);
+        const int c = nextByte();
+        if (c < 0)
             break;
-        }
         any = true;
         if (c == '\n')
             break;
@@ -130,10 +168,10 @@ bool IntelHexFile::readRecord(HexRecord& record) {
 }
 
 void IntelHexFile::rewind() {
-    if (!file_.is_open())
+    if (fd_ < 0)
         return;
-    file_.clear();
-    file_.seekg(0);
+    bufferPos_ = bufferLen_ = 0;
+    ended_ = ::lseek(fd_, 0, SEEK_SET) != 0;
 }
 
 bool IntelHexFile::scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfig) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -27,7 +26,9 @@ public:
 
     // Closes an open file, opens `path` for reading and counts the lines
     // that begin with ":" up to the first one that does not; then rewinds.
-    // A file that cannot be opened counts no records; false then.
+    // A file that cannot be opened, or is not a regular file (a directory,
+    // a named pipe, a device), counts no records; false then and error()
+    // says why. A read error ends the file where it happened.
     bool open(const std::string& path, int mode = kModeRead);
     void close();
 
@@ -43,7 +44,17 @@ public:
     // of 0x300000 or above was set.
     virtual bool scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfig);
 
+    // Why the last open failed or reading stopped early; empty otherwise.
+    const std::string& error() const { return error_; }
+
 private:
-    std::ifstream file_;
+    int nextByte();   // -1 at the end of the file or on a read error
+
+    int fd_ = -1;
+    char buffer_[4096];
+    std::size_t bufferPos_ = 0;
+    std::size_t bufferLen_ = 0;
+    bool ended_ = false;
     int recordCount_ = 0;
+    std::string error_;
 };

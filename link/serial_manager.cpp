@@ -48,7 +48,7 @@ SerialManager::~SerialManager() {
 
 void SerialManager::setNotify(void* context, ClientNotifyFn fn) {
     if (fn == nullptr) {
-        client_.store(nullptr);
+        setNotify(ClientNotify{});
         return;
     }
     setNotify([context, fn](int kind, int length, const char* text) {
@@ -57,10 +57,13 @@ void SerialManager::setNotify(void* context, ClientNotifyFn fn) {
 }
 
 void SerialManager::setNotify(ClientNotify fn) {
-    if (!fn)
-        client_.store(nullptr);
-    else
-        client_.store(std::make_shared<const ClientNotify>(std::move(fn)));
+    std::shared_ptr<const ClientNotify> next;
+    if (fn)
+        next = std::make_shared<const ClientNotify>(std::move(fn));
+    std::lock_guard<std::mutex> lock(clientMutex_);
+    client_.swap(next);
+    // The previous function is released after the lock, outside any call of it
+    // that the worker may still be making with its own reference.
 }
 
 int SerialManager::open(const std::string& portName, std::uint32_t baud) {
@@ -83,7 +86,11 @@ int SerialManager::close() {
 bool SerialManager::isOpen() const { return port_ && port_->isRunning(); }
 
 void SerialManager::notifyClient(int kind, int length, const char* text) {
-    const std::shared_ptr<const ClientNotify> client = client_.load();
+    std::shared_ptr<const ClientNotify> client;
+    {
+        std::lock_guard<std::mutex> lock(clientMutex_);
+        client = client_;
+    }
     if (client)
         (*client)(kind, length, text);
 }

@@ -150,7 +150,10 @@ private:
     std::unique_ptr<SerialPort> port_;
     std::atomic<bool> linkUp_{false};
     std::atomic<double> timeoutSeconds_{2.0};
-    std::atomic<std::shared_ptr<const ClientNotify>> client_;
+    // The client function; the worker copies the pointer under the lock and
+    // calls it outside, so setNotify never waits for a running call.
+    std::mutex clientMutex_;
+    std::shared_ptr<const ClientNotify> client_;
 
     std::mutex transactionMutex_;        // one transaction at a time
 

@@ -54,7 +54,9 @@ bool writeAll(int fd, std::span<const std::uint8_t> data) {
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe must not wait for a writer; it is
+    // refused below like any other file that is not a regular one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = errnoText(errno);
         return false;
@@ -70,6 +72,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     out.clear();
     std::uint8_t buf[65536];
     for (;;) {

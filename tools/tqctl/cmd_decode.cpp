@@ -3,12 +3,13 @@
 // status panel would see them one after the other.
 #include <charconv>
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "link/serial_port.h"
 #include "runtime/alarm_latch.h"
+#include "runtime/bounded_line.h"
 #include "runtime/runtime_decoder.h"
 #include "runtime/runtime_fan_out.h"
 
@@ -61,8 +62,18 @@ int runDecode(Context&, const std::vector<std::string>& args)
     std::size_t next = 0;
     for (;;) {
         if (fromInput) {
-            if (!std::getline(std::cin, line)) break;
+            // The port cuts a line at 1023 characters; a longer one here is
+            // judged invalid as a whole and its rest skipped, never stored.
+            const LineRead read =
+                readBoundedLine(stdin, line, static_cast<std::size_t>(SerialPort::kMaxLineLength) + 1);
+            if (read == LineRead::End) break;
             if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (read == LineRead::Overlong || line.size() > SerialPort::kMaxLineLength) {
+                std::printf("%s\n\n", kRuntimeDataInvalid);
+                ++invalid;
+                std::fflush(stdout);
+                continue;
+            }
             if (line.empty()) continue;
         } else {
             if (next == lines.size()) break;
