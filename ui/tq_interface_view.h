@@ -12,6 +12,7 @@
 #include "params/document_view.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
+#include "ui/dialogs/firmware_dialog.h"
 
 class CMainFrame;
 class CTQ_InterfaceDoc;
@@ -68,6 +69,12 @@ public:
     void onLogToggle();
     void onDownloadParameters();
     void onGetParameters();
+    // Setup › Download firmware: the boot loader's rate, the dialog, then back.
+    void onDownloadFirmware();
+    // Replaces the firmware dialog's file chooser (tests, screenshots).
+    void setFirmwareFileChooser(CFirmwareDownloadDlg::FileChooser chooser) { firmwareChooser_ = std::move(chooser); }
+    // The firmware dialog while it is open, else null.
+    CFirmwareDownloadDlg* firmwareDialog() const { return firmwareDialog_; }
     bool openDocument(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
@@ -98,4 +105,6 @@ private:
     TabStrip* tabs_ = nullptr;
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
+    CFirmwareDownloadDlg::FileChooser firmwareChooser_;
+    CFirmwareDownloadDlg* firmwareDialog_ = nullptr;
 };

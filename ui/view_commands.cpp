@@ -79,10 +79,7 @@ void CTQ_InterfaceView::wireFileCommands() {
         QMessageBox::information(this, QStringLiteral("TQ_Interface"),
                                  QStringLiteral("Printing is not available in this version."));
     };
-    on(cmd::DownloadFirmware, [this] {
-        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
-                                 QStringLiteral("Firmware download is not available in this version."));
-    });
+    on(cmd::DownloadFirmware, [this] { onDownloadFirmware(); });
     on(cmd::FilePrint, notYet);
     on(cmd::FilePrintPreview, notYet);
     on(cmd::FilePrintSetup, notYet);
