@@ -290,6 +290,17 @@ TEST_F(FirmwareWindowTest, ClosingIsRefusedWhileWritingAndTheWindowKeepsRepainti
     EXPECT_EQ(received("d01").size(), 0u) << "verification was switched off";
 }
 
+TEST_F(FirmwareWindowTest, APortThatDoesNotOpenIsReportedAndNoDialogIsShown) {
+    view->setup().portName = QDir(workDir.path()).filePath(QStringLiteral("no-such-tty")).toStdString();
+    QString shown;
+    closeNextMessageBox(&shown);
+    frame->command(cmd::DownloadFirmware)->trigger();
+    EXPECT_EQ(shown.toStdString(), "On open port - error\nError 6 [Cmd open error]");
+    EXPECT_TRUE(offered.isNull()) << "the dialog did not run";
+    EXPECT_FALSE(view->connection().isPortOpen());
+    EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeSearch);
+}
+
 TEST(FirmwareDialog, ServiceButtonsOnlyInServiceModeWithTheirToolTips) {
     SerialManager unopened;
     SerialBootLoaderLink link(unopened);
