@@ -12,8 +12,9 @@
 #include "params/document_view.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
-#include "ui/dialogs/firmware_dialog.h"
+#include "ui/dialogs/firmware_file_chooser.h"
 
+class CFirmwareDownloadDlg;
 class CMainFrame;
 class CTQ_InterfaceDoc;
 class ConnectionManager;
@@ -72,7 +73,7 @@ public:
     // Setup › Download firmware: the boot loader's rate, the dialog, then back.
     void onDownloadFirmware();
     // Replaces the firmware dialog's file chooser (tests, screenshots).
-    void setFirmwareFileChooser(CFirmwareDownloadDlg::FileChooser chooser) { firmwareChooser_ = std::move(chooser); }
+    void setFirmwareFileChooser(FirmwareFileChooser chooser) { firmwareChooser_ = std::move(chooser); }
     // The firmware dialog while it is open, else null.
     CFirmwareDownloadDlg* firmwareDialog() const { return firmwareDialog_; }
     bool openDocument(const QString& path);
@@ -105,6 +106,6 @@ private:
     TabStrip* tabs_ = nullptr;
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
-    CFirmwareDownloadDlg::FileChooser firmwareChooser_;
+    FirmwareFileChooser firmwareChooser_;
     CFirmwareDownloadDlg* firmwareDialog_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "app/connection_manager.h"
 #include "firmware/firmware_update_session.h"
 #include "firmware/serial_boot_loader_link.h"
+#include "ui/dialogs/firmware_dialog.h"
 #include "ui/tq_interface_view.h"
 
 namespace {
@@ -24,7 +25,8 @@ public:
     void showMessage(const std::string& text) override { c_.showMessage(QString::fromStdString(text)); }
     void openFailed(int code) override {
         QString text = QString::fromStdString(openPortErrorText(code));
-        QMessageBox::warning(parent_, QStringLiteral("TQ_Interface"), text.replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        QMessageBox::warning(parent_, QStringLiteral("TQ_Interface"),
+                             text.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     }
     void pause(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -39,8 +41,8 @@ void CTQ_InterfaceView::onDownloadFirmware() {
     if (firmwareDialog_) return;  // already open
     ViewFirmwareHost host(*connection_, this);
     SerialBootLoaderLink link(connection_->link());
-    runFirmwareUpdate(host, static_cast<std::uint32_t>(setup_.baudRate), static_cast<std::uint32_t>(setup_.bootBaudRate),
-                      [&] {
+    runFirmwareUpdate(host, static_cast<std::uint32_t>(setup_.baudRate),
+                      static_cast<std::uint32_t>(setup_.bootBaudRate), [&] {
                           CFirmwareDownloadDlg dialog(link, serviceMode_, QString::fromStdString(setup_.targetPath),
                                                       firmwareChooser_, this);
                           firmwareDialog_ = &dialog;

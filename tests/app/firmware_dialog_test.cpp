@@ -161,7 +161,8 @@ TEST_F(FirmwareWindowTest, AGoodFileIsWrittenVerifiedAndStartedAndTheLinkReturns
     for (const auto& b : blocks)
         for (std::size_t i = 0; i + 1 < b.bytes.size(); i += 2)
             if (b.address + i >= 0x300)
-                expected[b.address + static_cast<std::uint32_t>(i)] = static_cast<std::uint16_t>(b.bytes[i] << 8 | b.bytes[i + 1]);
+                expected[b.address + static_cast<std::uint32_t>(i)] =
+                    static_cast<std::uint16_t>(b.bytes[i] << 8 | b.bytes[i + 1]);
     EXPECT_EQ(regulator->flashWords(), expected);
     EXPECT_EQ(received("d01").size(), (0x500u + 0x40u) / 16u) << "every written byte was read back";
     EXPECT_FALSE(regulator->inBootLoader()) << "the new firmware was started";

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "ui/dialogs/firmware_download_logic.h"
+#include "ui/dialogs/firmware_file_chooser.h"
 
 class BootLoaderLink;
 class QCheckBox;
@@ -23,9 +24,8 @@ class QPushButton;
 class CFirmwareDownloadDlg : public QDialog {
     Q_OBJECT
 public:
-    // Asks for a firmware file; nullopt when the operator cancels. The
-    // default shows the platform's file chooser.
-    using FileChooser = std::function<std::optional<QString>(QWidget* parent, const QString& initialName)>;
+    // The default shows the platform's file chooser.
+    using FileChooser = FirmwareFileChooser;
     enum Button { Download, Cancel, SelectFile, Go, BoardId, SearchBoard, ButtonCount };
 
     CFirmwareDownloadDlg(BootLoaderLink& link, bool serviceMode, const QString& rememberedName,
