@@ -61,6 +61,9 @@ protected:
         frame->setCentralWidget(view);
         document.OnNewDocument();
         view->initialUpdate();
+        // The saved settings of an earlier test do not count.
+        view->setup().baudRate = 115200;
+        view->setup().bootBaudRate = 115200;
         view->setFirmwareFileChooser([this](QWidget*, const QString& initial) -> std::optional<QString> {
             offered = initial;
             if (chosenFile.isEmpty()) return std::nullopt;
