@@ -94,7 +94,8 @@ public:
     bool writeImage(IntelHexFile& file);
     // Reads back everything the last writeImage wrote ("a%06X" at the start
     // of each run, then "d01" per eight words) and compares it. The status
-    // line ends with "Verify ok" or the first address that differs.
+    // line then reads "Verify ok, time %d s" or names the first address
+    // that differs or could not be read.
     bool verifyImage();
 
     bool boardFound() const { return boardFound_; }
