@@ -77,26 +77,36 @@ int FirmwareLoader::go() {
     return link_.runUserProgram();
 }
 
-DownloadOutcome FirmwareLoader::download(IntelHexFile& file, bool fileValid) {
+void FirmwareLoader::startPhase(LoaderPhase phase, int total) {
+    if (!observer_)
+        return;
+    observer_->phaseChanged(phase);
+    observer_->progressRangeChanged(total > 0 ? total : 0);
+}
+
+DownloadOutcome FirmwareLoader::download(IntelHexFile& file, bool fileValid, bool verify) {
     if (!boardFound_)
         return DownloadOutcome::BoardNotValid;
     if (!fileValid)
         return DownloadOutcome::FileNotValid;
     if (!writeImage(file))
         return DownloadOutcome::WriteFailed;
+    if (verify && !verifyImage())
+        return DownloadOutcome::VerifyFailed;
     startResult_ = link_.runUserProgram();
     return DownloadOutcome::Written;
 }
 
 bool FirmwareLoader::writeImage(IntelHexFile& file) {
     const int n = file.count();
-    if (observer_)
-        observer_->progressRangeChanged(n > 0 ? n : 0);
+    written_.clear();
+    startPhase(LoaderPhase::Writing, n);
     setProgress(0);
     if (n <= 0)
         return false;
 
     const std::int64_t startMs = clock_();
+    writeStartMs_ = startMs;
     file.rewind();
     std::uint32_t address = 0;
     bool stop = false;
@@ -135,6 +145,8 @@ bool FirmwareLoader::writeImage(IntelHexFile& file) {
             }
             if (reply != address)
                 stop = true;
+            if (!stop)
+                written_.add(address, record.data.data(), static_cast<int>(record.byteCount));
             break;
         }
         case kHexRecordEndOfFile:

@@ -9,6 +9,7 @@
 
 #include "firmware/boot_loader_link.h"
 #include "firmware/intel_hex_file.h"
+#include "firmware/written_image.h"
 
 // Data records are written only inside this window (the boot area lies
 // below it, configuration and other data above it).
@@ -16,6 +17,7 @@ inline constexpr std::uint32_t kProgramWindowStart = 0x000300;
 inline constexpr std::uint32_t kProgramWindowEnd = 0x200000;   // exclusive
 inline constexpr int kSearchBoardRepeats = 101;
 inline constexpr int kProgressSkipEvery = 20;
+inline constexpr std::uint32_t kReadBackBytes = 16;   // one "d01": eight words
 
 inline constexpr char kBoardInitialText[] = "<no board found>";
 inline constexpr char kStatusInitialText[] = "0x000000 - 0xFFFFFF";
@@ -26,14 +28,23 @@ inline constexpr char kBoardRunUserProgram[] = "Run user program, in regulator..
 inline constexpr char kErrorBoardIdNotValid[] = "Error - Board ID not valid";
 inline constexpr char kErrorFileNotValid[] = "Error - File not valid";
 
+inline constexpr char kStatusVerifyOk[] = "Verify ok";
+
 inline constexpr char kBootCommandBoardId[] = "$B\n\r";
 inline constexpr char kBootCommandSearch[] = "$B\n\rBBBB\n\r";
 inline constexpr char kBootCommandSearchEnd[] = "$B\n\r\n\r";
+
+enum class LoaderPhase {
+    Writing,     // progress counts the file's records
+    Verifying,   // progress counts the read-back blocks
+};
 
 // Receives what the dialog shows. Every member has an empty default.
 class FirmwareLoaderObserver {
 public:
     virtual ~FirmwareLoaderObserver() = default;
+    // Comes before the phase's progressRangeChanged.
+    virtual void phaseChanged(LoaderPhase /*phase*/) {}
     virtual void boardTextChanged(const std::string& /*text*/) {}
     virtual void statusTextChanged(const std::string& /*text*/) {}
     virtual void progressRangeChanged(int /*maximum*/) {}
@@ -55,6 +66,8 @@ enum class DownloadOutcome {
     BoardNotValid,    // "Error - Board ID not valid"
     FileNotValid,     // "Error - File not valid"
     WriteFailed,      // the status line tells why
+    VerifyFailed,     // read back differs (or could not be read): the board
+                      // stays in its boot loader, the status line tells where
 };
 
 class FirmwareLoader {
@@ -73,11 +86,17 @@ public:
     // Starts the user program before the dialog closes.
     int cancel() { return link_.runUserProgram(); }
 
-    // The Download button: checks the board and the file, writes the image
-    // and on success starts the user program.
-    DownloadOutcome download(IntelHexFile& file, bool fileValid);
+    // The Download button: checks the board and the file, writes the image,
+    // reads it back when `verify` is set, and on success starts the user
+    // program.
+    DownloadOutcome download(IntelHexFile& file, bool fileValid, bool verify = false);
     // The write loop alone; true when no record stopped it.
     bool writeImage(IntelHexFile& file);
+    // Reads back everything the last writeImage wrote ("a%06X" at the start
+    // of each run, then "d01" per eight words) and compares it. The status
+    // line then reads "Verify ok, time %d s" or names the first address
+    // that differs or could not be read.
+    bool verifyImage();
 
     bool boardFound() const { return boardFound_; }
     const BoardIdentity& board() const { return board_; }
@@ -85,12 +104,21 @@ public:
     const std::string& statusText() const { return statusText_; }
     // Result of the "g\n\r" after the last successful download.
     int startResult() const { return startResult_; }
+    // The first byte address whose read-back differed (or could not be read)
+    // in the last verification.
+    std::uint32_t verifyFailedAt() const { return verifyFailedAt_; }
+    const WrittenImage& written() const { return written_; }
 
 private:
     void identifyBoard();
     void setBoardText(std::string text);
     void setStatus(const char* format, std::uint32_t address, std::int64_t startMs);
     void setProgress(int position);
+    void startPhase(LoaderPhase phase, int total);
+    // Compares one read-back block with the written bytes from `offset` of
+    // `run`; false (and verifyFailedAt_ set) at the first difference.
+    bool compareBlock(const WrittenImage::Run& run, std::size_t offset,
+                      const std::array<std::uint32_t, 8>& words);
 
     BootLoaderLink& link_;
     FirmwareLoaderObserver* observer_;
@@ -100,6 +128,9 @@ private:
     std::string boardText_ = kBoardInitialText;
     std::string statusText_;
     int startResult_ = 0;
+    WrittenImage written_;
+    std::int64_t writeStartMs_ = 0;
+    std::uint32_t verifyFailedAt_ = 0;
 };
 
 // "BL%c%c with id %X is %s" with "Locked" or "Unlocked".

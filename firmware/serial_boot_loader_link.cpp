@@ -20,4 +20,8 @@ int SerialBootLoaderLink::writeData(const std::uint8_t* bytes, int count, bool s
     return link_.writeData(bytes, count, swap, reply);
 }
 
+int SerialBootLoaderLink::readData(std::uint32_t& address, std::array<std::uint32_t, 8>& words) {
+    return link_.readData(address, words);
+}
+
 int SerialBootLoaderLink::runUserProgram() { return link_.runUserProgram(); }

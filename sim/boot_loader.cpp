@@ -127,7 +127,7 @@ Reply BootLoader::writeWords(const std::string& hex)
         at = (at + 2) & kAddressMask;
     }
     for (const auto& [a, w] : words)
-        flash_[a] = w;
+        flash_[a] = badWords_.count(a) ? static_cast<std::uint16_t>(~w) : w;
     r.data = {hex6(address_)};
     address_ = at;
     return r;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "sim/reply.h"
@@ -28,6 +29,10 @@ public:
     const std::map<std::uint32_t, std::uint16_t>& flash() const { return flash_; }
     std::uint32_t address() const { return address_; }
     void setLocked(bool locked) { locked_ = locked; }
+    // A word that does not take what is written to it: it stores the
+    // inverted bits, while the loader still answers as for a good write.
+    void addBadWord(std::uint32_t address) { badWords_.insert(address & 0xFFFFFF); }
+    void clearBadWords() { badWords_.clear(); }
 
 private:
     Reply writeWords(const std::string& hex);
@@ -36,6 +41,7 @@ private:
     std::map<std::uint32_t, std::uint16_t> flash_;  // byte address of the word -> word
     std::uint32_t address_ = 0;
     bool locked_ = false;
+    std::set<std::uint32_t> badWords_;
 };
 
 }  // namespace sim

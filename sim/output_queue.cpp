@@ -56,13 +56,28 @@ bool OutputQueue::readyNow(Clock::time_point now) const
     return baud_ == 0 || wireFree_ + byteTime() <= now;
 }
 
+std::size_t OutputQueue::firstLineLength() const
+{
+    const auto isEnd = [](char c) { return c == '\r' || c == '\n'; };
+    auto it = std::find_if(fifo_.begin(), fifo_.end(), isEnd);
+    if (it == fifo_.end())
+        return fifo_.size();
+    while (it != fifo_.end() && isEnd(*it))
+        ++it;
+    return static_cast<std::size_t>(it - fifo_.begin());
+}
+
 OutputQueue::Clock::time_point OutputQueue::nextDue(Clock::time_point now) const
 {
     Clock::time_point due = Clock::time_point::max();
     if (!delayed_.empty())
         due = delayed_.begin()->first;
-    if (!fifo_.empty())
-        due = std::min(due, baud_ == 0 ? now : wireFree_ + byteTime());
+    if (!fifo_.empty()) {
+        // A reader acts on whole lines: wake when the first line's last byte
+        // has left the wire instead of once per byte.
+        const auto lineEnd = wireFree_ + byteTime() * static_cast<long>(firstLineLength());
+        due = std::min(due, baud_ == 0 ? now : lineEnd);
+    }
     return due;
 }
 

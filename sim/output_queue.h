@@ -29,12 +29,16 @@ public:
     // Writes what the wire allows by now to fd. Returns false when the fd
     // reports an error other than "try again".
     bool transmit(int fd, Clock::time_point now, bool& wouldBlock);
-    // When transmit() has something to do next (max() when idle).
+    // When transmit() has something to do next (max() when idle). Paced,
+    // that is when the first queued line has left the wire (its bytes go
+    // to the reader together then, as a receiver's buffer hands them on).
     Clock::time_point nextDue(Clock::time_point now) const;
     bool readyNow(Clock::time_point now) const;
 
 private:
     void promote(Clock::time_point now);
+    // Bytes up to and including the first line end (all when there is none).
+    std::size_t firstLineLength() const;
     Clock::duration byteTime() const;
 
     std::uint32_t baud_ = 0;

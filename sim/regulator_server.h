@@ -41,6 +41,7 @@ public:
     void setFault(Fault fault, int count);
     void failAtRegister(int reg, Fault fault);
     void clearFaults();
+    void setBadFlashWord(std::uint32_t address);
     void vanish();
     bool reappear(std::string* error);
 

@@ -20,7 +20,14 @@ void RegulatorServer::clearFaults()
 {
     std::lock_guard lock(mutex_);
     faults_.clear();
+    board_.loader.clearBadWords();
     wake();  // a deaf board listens again at once
+}
+
+void RegulatorServer::setBadFlashWord(std::uint32_t address)
+{
+    std::lock_guard lock(mutex_);
+    board_.loader.addBadWord(address);
 }
 
 void RegulatorServer::vanish()

@@ -23,6 +23,10 @@ const std::string& VirtualRegulator::slavePath() const { return impl_->server.po
 void VirtualRegulator::setFault(Fault fault, int count) { impl_->server.setFault(fault, count); }
 void VirtualRegulator::failAtRegister(int reg, Fault fault) { impl_->server.failAtRegister(reg, fault); }
 void VirtualRegulator::clearFaults() { impl_->server.clearFaults(); }
+void VirtualRegulator::setBadFlashWord(std::uint32_t address)
+{
+    impl_->server.setBadFlashWord(address);
+}
 void VirtualRegulator::vanish() { impl_->server.vanish(); }
 bool VirtualRegulator::reappear(std::string* error) { return impl_->server.reappear(error); }
 

@@ -59,6 +59,10 @@ public:
     void setFault(Fault fault, int count = -1);
     void failAtRegister(int reg, Fault fault);
     void clearFaults();
+    // The boot loader's flash word at `address` (byte address of the word)
+    // stores the inverted bits of every later write while answering as for
+    // a good one, so that only reading back finds it; until clearFaults().
+    void setBadFlashWord(std::uint32_t address);
     void vanish();                 // close the slave side now
     bool reappear(std::string* error = nullptr);  // serve again on the same link path
 

@@ -23,6 +23,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootRuntimeWindow,
         shootGlobalSetup,
         shootGlobalSetupService,
+        shootFirmwareDialog,
     };
     return list;
 }

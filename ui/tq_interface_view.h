@@ -13,7 +13,9 @@
 #include "params/register_compare.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
+#include "ui/dialogs/firmware_file_chooser.h"
 
+class CFirmwareDownloadDlg;
 class CMainFrame;
 class CRuntimePage;
 class CTQ_InterfaceDoc;
@@ -82,6 +84,12 @@ public:
     void onCompareWithRegulator();
     // Regulator > Verify after download (remembered in the settings).
     bool verifyAfterDownload() const;
+    // Setup › Download firmware: the boot loader's rate, the dialog, then back.
+    void onDownloadFirmware();
+    // Replaces the firmware dialog's file chooser (tests, screenshots).
+    void setFirmwareFileChooser(FirmwareFileChooser chooser) { firmwareChooser_ = std::move(chooser); }
+    // The firmware dialog while it is open, else null.
+    CFirmwareDownloadDlg* firmwareDialog() const { return firmwareDialog_; }
     bool openDocument(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
@@ -132,4 +140,6 @@ private:
     QWidget* pages_[PageCount] = {};
     std::array<QString, kPanelFieldCount> fieldTexts_;
     ChannelTable channelTable_;
+    FirmwareFileChooser firmwareChooser_;
+    CFirmwareDownloadDlg* firmwareDialog_ = nullptr;
 };

@@ -75,10 +75,7 @@ void CTQ_InterfaceView::wireFileCommands() {
         showOutcome(this, document_->RevertToDefault());
         onDocumentUpdate();
     });
-    on(cmd::DownloadFirmware, [this] {
-        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
-                                 QStringLiteral("Firmware download is not available in this version."));
-    });
+    on(cmd::DownloadFirmware, [this] { onDownloadFirmware(); });
     wirePrintCommands();
     // A recent file that no longer opens leaves the list.
     connect(frame_, &CMainFrame::recentFileChosen, this, [this, saveModified](const QString& path) {

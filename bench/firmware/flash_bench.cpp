@@ -1,5 +1,6 @@
 // Flashing a 32 KiB image through the virtual regulator's boot loader paced
-// to 115200 baud, next to the time the bytes need on the wire.
+// to 115200 baud, without and with reading it back, next to the time the
+// bytes of both sides need on the wire.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -93,6 +94,12 @@ public:
         tally_.dataLine(link_.replySlot(1));
         return r;
     }
+    int readData(std::uint32_t& address, std::array<std::uint32_t, 8>& words) override {
+        tally_.command("d01\n\r");
+        const int r = serial_.readData(address, words);
+        tally_.dataLine(link_.replySlot(1));
+        return r;
+    }
     int runUserProgram() override {
         tally_.command("g\n\r");
         return serial_.runUserProgram();
@@ -104,7 +111,9 @@ private:
     wire::Tally& tally_;
 };
 
+// Argument: 1 = verify after writing.
 void BM_Flash32KiB(benchmark::State& state) {
+    const bool verify = state.range(0) != 0;
     sim::SimOptions options;
     options.baud = 115200;
     sim::VirtualRegulator sim(options);
@@ -124,7 +133,7 @@ void BM_Flash32KiB(benchmark::State& state) {
         FirmwareLoader loader(counting);
         const auto t0 = std::chrono::steady_clock::now();
         loader.boardId();
-        const DownloadOutcome outcome = loader.download(reader, check.valid);
+        const DownloadOutcome outcome = loader.download(reader, check.valid, verify);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (outcome != DownloadOutcome::Written) {
             state.SkipWithError("download failed");
@@ -141,6 +150,12 @@ void BM_Flash32KiB(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Flash32KiB)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Flash32KiB)
+    ->ArgName("verify")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -2,8 +2,10 @@
 // command and keeps the written words.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,15 +52,38 @@ public:
         ++writes;
         return 0;
     }
+    int readData(std::uint32_t& address, std::array<std::uint32_t, 8>& words) override {
+        commands.push_back("d01\n\r");
+        address = current;
+        if (failReadAt == current)
+            return TimeoutData;
+        for (std::uint32_t i = 0; i < 8; ++i) {
+            const std::uint32_t at = current + 2 * i;
+            words[i] = byteAt(at) << 8 | byteAt(at + 1);
+        }
+        current += 16;
+        ++reads;
+        return 0;
+    }
     int runUserProgram() override {
         commands.push_back("g\n\r");
         return 0;
+    }
+
+    // Erased flash reads 0xFF; a byte in `flipped` reads back inverted.
+    std::uint32_t byteAt(std::uint32_t at) const {
+        const auto it = memory.find(at);
+        const std::uint32_t value = it == memory.end() ? 0xFF : it->second;
+        return flipped.count(at) ? (~value & 0xFF) : value;
     }
 
     std::vector<std::string> commands;
     std::map<std::uint32_t, std::uint8_t> memory;   // byte address -> byte
     std::uint32_t current = 0;
     int writes = 0;
+    int reads = 0;
+    std::set<std::uint32_t> flipped;
+    std::uint32_t failReadAt = 0xFFFFFFFF;
     int identifyResult = 0;
     std::uint32_t failSetAddressAt = 0xFFFFFFFF;
     std::uint32_t failWriteAt = 0xFFFFFFFF;

@@ -81,3 +81,16 @@ TEST(TqctlEndToEnd, HexInfoAndFlash) {
     EXPECT_EQ(id.exitCode, 0) << id.output;
     EXPECT_TRUE(contains(id.output, "Search for the regulator board..."));
 }
+
+TEST(TqctlEndToEnd, FlashWithVerifyReadsTheImageBack) {
+    std::vector<std::uint8_t> bytes(0x200);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 11 + 3);
+    hextest::TempFile image(hextest::image({{0x0300, bytes}}));
+    const ToolRun flash = tqctl("--simulate flash " + image.path() + " --verify");
+    EXPECT_EQ(flash.exitCode, 0) << flash.output;
+    EXPECT_TRUE(contains(flash.output, "Verify ok, time ")) << flash.output;
+    EXPECT_TRUE(contains(flash.output, "Image written and verified, user program started"));
+
+    EXPECT_EQ(tqctl("--simulate board-id --verify").exitCode, 64) << "board-id writes nothing to verify";
+}

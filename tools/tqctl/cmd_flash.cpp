@@ -1,5 +1,5 @@
 // Firmware update: board-id identifies the board through its boot loader,
-// flash writes an Intel HEX image and starts it. Both switch to the boot
+// flash writes an Intel HEX image, reads it back with --verify, and starts it. Both switch to the boot
 // loader's rate and back as the program's "Download firmware" command does.
 #include <chrono>
 #include <cstdio>
@@ -24,6 +24,7 @@ namespace {
 constexpr int kExitNoBoard = 1;
 constexpr int kExitFileError = 1;
 constexpr int kExitWriteFailed = 1;
+constexpr int kExitVerifyFailed = 2;
 constexpr std::uint32_t kDefaultBootBaud = 115200;   // BOOTSPEED default
 constexpr int kProgressBarWidth = 40;
 
@@ -76,11 +77,19 @@ public:
             return;
         }
         const long now = elapsedSeconds();
-        if (text.rfind(" Writing at", 0) != 0 || now != lastPrintedSecond_) {
+        const bool running = text.rfind(" Writing at", 0) == 0 || text.rfind(" Verifying at", 0) == 0;
+        if (!running || now != lastPrintedSecond_) {
             printLine(text);
             lastPrintedSecond_ = now;
             printed_ = text;
         }
+    }
+    void phaseChanged(LoaderPhase phase) override {
+        if (barShown_)
+            std::printf("\n");   // the writing bar stays on screen
+        barShown_ = false;
+        unit_ = phase == LoaderPhase::Verifying ? "blocks read back" : "records";
+        done_ = 0;
     }
     void progressRangeChanged(int maximum) override {
         total_ = maximum;
@@ -116,8 +125,8 @@ private:
     }
     void drawBar() {
         const int filled = total_ > 0 ? done_ * kProgressBarWidth / total_ : 0;
-        std::printf("\r\033[K[%s%s] %d/%d records, %ld s %s", std::string(filled, '#').c_str(),
-                    std::string(kProgressBarWidth - filled, '.').c_str(), done_, total_,
+        std::printf("\r\033[K[%s%s] %d/%d %s, %ld s %s", std::string(filled, '#').c_str(),
+                    std::string(kProgressBarWidth - filled, '.').c_str(), done_, total_, unit_,
                     elapsedSeconds(), status_.c_str());
         barShown_ = true;
         std::fflush(stdout);
@@ -127,6 +136,7 @@ private:
     bool barShown_ = false;
     int total_ = 0;
     int done_ = 0;
+    const char* unit_ = "records";
     long lastPrintedSecond_ = -1;
     std::string status_;
     std::string printed_;
@@ -146,6 +156,7 @@ struct FlashArgs {
     std::string path;
     std::uint32_t bootBaud = kDefaultBootBaud;
     bool search = false;
+    bool verify = false;
 };
 
 int runBoardId(Context& ctx, const std::vector<std::string>& args);
@@ -154,14 +165,18 @@ int runFlash(Context& ctx, const std::vector<std::string>& args);
 const Command kBoardId{"board-id", "board-id [--search] [--boot-baud N]",
                        "identify the board through its boot loader, then start its program",
                        runBoardId};
-const Command kFlash{"flash", "flash FILE.hex [--boot-baud N] [--search]",
-                     "write a firmware image through the boot loader and start it", runFlash};
+const Command kFlash{"flash", "flash FILE.hex [--boot-baud N] [--search] [--verify]",
+                     "write a firmware image through the boot loader (--verify: read it back and "
+                     "compare) and start it",
+                     runFlash};
 
 std::string parseFlashArgs(const std::vector<std::string>& args, bool wantFile, FlashArgs& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--search") {
             out.search = true;
+        } else if (a == "--verify" && wantFile) {
+            out.verify = true;
         } else if (a == "--boot-baud") {
             if (i + 1 >= args.size() || !parseBaud(args[i + 1], out.bootBaud))
                 return "--boot-baud takes a baud rate";
@@ -223,7 +238,7 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
         TerminalObserver observer;
         FirmwareLoader loader(link, &observer);
         findBoard(loader, parsed.search);
-        const DownloadOutcome outcome = loader.download(reader, check.valid);
+        const DownloadOutcome outcome = loader.download(reader, check.valid, parsed.verify);
         observer.finish();
         // The outcome is the text of --json, whatever the link prints after it.
         switch (outcome) {
@@ -233,8 +248,10 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
                 std::fprintf(stderr, "Run user program - error %d [%s]\n", exitCode,
                              resultText(exitCode));
             else
-                std::printf("Image written, user program started\n");
-            runReport().text = exitCode == Ok ? "Image written, user program started"
+                std::printf("Image written%s, user program started\n",
+                            parsed.verify ? " and verified" : "");
+            runReport().text = exitCode == Ok ? std::string("Image written") + (parsed.verify ? " and verified" : "") +
+                                                    ", user program started"
                                               : "Run user program - error " + std::to_string(exitCode);
             break;
         case DownloadOutcome::BoardNotValid:
@@ -246,6 +263,11 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
             std::fprintf(stderr, "%s\n", kErrorFileNotValid);
             runReport().text = kErrorFileNotValid;
             exitCode = kExitFileError;
+            break;
+        case DownloadOutcome::VerifyFailed:
+            std::fprintf(stderr, "Verification failed: %s\nThe board stays in its boot loader.\n",
+                         loader.statusText().c_str());
+            exitCode = kExitVerifyFailed;
             break;
         case DownloadOutcome::WriteFailed:
             // The image is incomplete: the board stays in its boot loader
