@@ -267,6 +267,7 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
         case DownloadOutcome::VerifyFailed:
             std::fprintf(stderr, "Verification failed: %s\nThe board stays in its boot loader.\n",
                          loader.statusText().c_str());
+            runReport().text = "Verification failed: " + loader.statusText();
             exitCode = kExitVerifyFailed;
             break;
         case DownloadOutcome::WriteFailed:
