@@ -11,6 +11,7 @@ enum : int {
     FilePrint = 57607,
     FilePrintPreview = 57609,
     FileMru1 = 57616,
+    FileOpenLog = 32800,
     AppExit = 57665,
     EditUndo = 57643,
     EditCut = 57635,

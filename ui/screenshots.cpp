@@ -17,6 +17,7 @@ const std::vector<ScreenshotStep>& steps() {
     static const std::vector<ScreenshotStep> list = {
         shootMainWindow,
         shootAboutBox,
+        shootTrend,
     };
     return list;
 }

@@ -21,6 +21,7 @@ using ScreenshotStep = void (*)(const ScreenshotContext&, ScreenshotNext next);
 // The steps, each defined beside what it pictures.
 void shootMainWindow(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootAboutBox(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootTrend(const ScreenshotContext& ctx, ScreenshotNext next);
 
 // Runs every step in order, then quits the application.
 void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir);

@@ -64,6 +64,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
     if (frame_) {
         wireCommands();
         wireFileCommands();
+        wireLogViewer();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
         frame_->setCloseGuard([this] { return saveModified(); });
     }

@@ -69,6 +69,9 @@ public:
     void onDownloadParameters();
     void onGetParameters();
     bool openDocument(const QString& path);
+    // Opens a recorded log in a Trend window; null (after a message) when it
+    // cannot be read.
+    class TrendWindow* openLog(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
 
@@ -79,6 +82,7 @@ protected:
 private:
     void wireCommands();
     void wireFileCommands();
+    void wireLogViewer();
     void wireRuntime();
     QWidget* createPage(Page page);
     void forEachPage(const std::function<void(ViewPage&)>& action);
