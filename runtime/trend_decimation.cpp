@@ -48,29 +48,60 @@ void TrendIndex::scan(LogColumn column, std::size_t from, std::size_t to, TrendC
     out.max = hi;
 }
 
-std::vector<TrendColumn> TrendIndex::columns(LogColumn column, double t0, double t1, int width) const {
-    std::vector<TrendColumn> out(std::max(width, 0));
-    if (!log_ || width <= 0 || !(t1 > t0) || column == LogColumn::Count) return out;
-    const std::vector<float>& values = log_->column(column);
+std::vector<std::size_t> TrendIndex::columnBounds(double t0, double t1, int width) const {
+    std::vector<std::size_t> bounds;
+    if (!log_ || width <= 0 || !(t1 > t0)) return bounds;
+    bounds.resize(static_cast<std::size_t>(width) + 1);
     const double perPixel = (t1 - t0) / width;
+    const std::size_t rows = log_->rowCount();
+    // Rows are in time order: walk forward, searching only within the rest.
     std::size_t row = log_->rowAtOrAfter(t0);
-    for (int x = 0; x < width; ++x) {
-        const std::size_t end = x + 1 == width ? log_->rowAtOrAfter(t1) : log_->rowAtOrAfter(t0 + (x + 1) * perPixel);
+    bounds[0] = row;
+    for (int x = 1; x <= width; ++x) {
+        const double t = x == width ? t1 : t0 + x * perPixel;
+        // Gallop from the last bound, then search the bracket.
+        std::size_t step = 1, hi = row;
+        while (hi < rows && log_->seconds(hi) < t) {
+            row = hi + 1;
+            hi += step;
+            step *= 2;
+        }
+        hi = std::min(hi, rows);
+        while (row < hi) {
+            const std::size_t mid = row + (hi - row) / 2;
+            if (log_->seconds(mid) < t) row = mid + 1; else hi = mid;
+        }
+        bounds[x] = row;
+    }
+    return bounds;
+}
+
+std::vector<TrendColumn> TrendIndex::columns(LogColumn column, double t0, double t1, int width) const {
+    if (width <= 0) return {};
+    const std::vector<std::size_t> bounds = columnBounds(t0, t1, width);
+    if (bounds.empty()) return std::vector<TrendColumn>(width);
+    return columns(column, bounds);
+}
+
+std::vector<TrendColumn> TrendIndex::columns(LogColumn column, const std::vector<std::size_t>& bounds) const {
+    std::vector<TrendColumn> out(bounds.empty() ? 0 : bounds.size() - 1);
+    if (!log_ || column == LogColumn::Count) return out;
+    const std::vector<float>& values = log_->column(column);
+    for (std::size_t x = 0; x < out.size(); ++x) {
+        const std::size_t begin = bounds[x], end = bounds[x + 1];
         TrendColumn& c = out[x];
         // First and last finite values; extremes of everything between.
-        std::size_t first = row;
+        std::size_t first = begin;
         while (first < end && std::isnan(values[first])) ++first;
-        if (first < end) {
-            std::size_t last = end - 1;
-            while (std::isnan(values[last])) --last;
-            c.any = true;
-            c.first = values[first];
-            c.last = values[last];
-            c.min = std::numeric_limits<float>::infinity();
-            c.max = -c.min;
-            scan(column, first, last + 1, c);
-        }
-        row = std::max(row, end);
+        if (first == end) continue;
+        std::size_t last = end - 1;
+        while (std::isnan(values[last])) --last;
+        c.any = true;
+        c.first = values[first];
+        c.last = values[last];
+        c.min = std::numeric_limits<float>::infinity();
+        c.max = -c.min;
+        scan(column, first, last + 1, c);
     }
     return out;
 }

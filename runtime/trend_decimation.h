@@ -26,6 +26,11 @@ public:
     // Columns of `width` pixels over [t0, t1) seconds for one log column.
     // Rows whose value is not a number are passed over.
     std::vector<TrendColumn> columns(LogColumn column, double t0, double t1, int width) const;
+    // The same in two steps, so that the rows of each column are found once
+    // for every channel: `width` + 1 row bounds, column x holding rows
+    // [bounds[x], bounds[x + 1]).
+    std::vector<std::size_t> columnBounds(double t0, double t1, int width) const;
+    std::vector<TrendColumn> columns(LogColumn column, const std::vector<std::size_t>& bounds) const;
 
     // Smallest and largest value of a column over the whole log (for
     // scaling a channel to its own range); false when it has none.
