@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <cmath>
 
@@ -102,10 +103,13 @@ void paintTrend(QPainter& p, const QRect& area, const TrendState& s) {
     auto it = std::lower_bound(changes.begin(), changes.end(), firstRow);
     int lastLabelRight = -1000000;
     QPen markerPen(QColor(255, 160, 0), 1, Qt::DashLine);
-    int drawn = 0;
-    for (; it != changes.end() && *it < endRow && drawn < 2000; ++it, ++drawn) {
+    markerPen.setCosmetic(true);
+    int lastMarkerX = -1;
+    for (; it != changes.end() && *it < endRow; ++it) {
         if (*it == 0) continue;  // the first row is no change
         const int x = trendXOf(plot, s, s.log->seconds(*it));
+        if (x == lastMarkerX) continue;  // one marker a pixel column
+        lastMarkerX = x;
         p.setPen(markerPen);
         p.drawLine(x, plot.top(), x, plot.bottom());
         if (x > lastLabelRight + 6) {
@@ -123,6 +127,11 @@ void paintTrend(QPainter& p, const QRect& area, const TrendState& s) {
     const double rowsPerPixel = (endRow - firstRow) / std::max(1.0, static_cast<double>(plot.width()));
     const std::vector<std::size_t> bounds =
         rowsPerPixel < 2 ? std::vector<std::size_t>{} : s.index->columnBounds(s.t0, s.t1, plot.width());
+    QImage layer;
+    if (!bounds.empty()) {
+        layer = QImage(plot.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+    }
     for (int ch = kGraphChannelCount - 1; ch >= 0; --ch) {
         const TrendChannel& c = s.channels[ch];
         if (!c.enabled || c.column == LogColumn::Count) continue;
@@ -149,25 +158,42 @@ void paintTrend(QPainter& p, const QRect& area, const TrendState& s) {
                 open = true;
             }
         } else {
-            // A column: from the last value of the one before to its first,
-            // and its whole span from min to max.
+            // Many rows a column: each column is one vertical span from the
+            // last value of the column before through its own min and max,
+            // written straight into a layer (a frame then costs the same for
+            // any number of rows, and no spike is lost).
             const std::vector<TrendColumn> cols = s.index->columns(c.column, bounds);
-            lines.reserve(plot.width() * 2);
+            const QRgb rgb = c.colour.rgb();
+            const int w = std::max(1, s.penWidth);
+            const int top = plot.top();
+            QRgb* const pixels = reinterpret_cast<QRgb*>(layer.bits());
+            const std::ptrdiff_t stride = layer.bytesPerLine() / 4;
             bool open = false;
-            qreal lastY = 0;
+            int lastY = 0;
             for (int x = 0; x < plot.width(); ++x) {
                 const TrendColumn& col = cols[x];
                 if (!col.any) { open = false; continue; }
-                const qreal px = plot.left() + x;
-                const qreal firstY = yOf(plot, col.first, lo, hi);
-                if (open) lines.append(QLineF(px - 1, lastY, px, firstY));
-                lines.append(QLineF(px, yOf(plot, col.min, lo, hi), px, yOf(plot, col.max, lo, hi)));
+                int y0 = std::min(yOf(plot, col.min, lo, hi), yOf(plot, col.max, lo, hi));
+                int y1 = std::max(yOf(plot, col.min, lo, hi), yOf(plot, col.max, lo, hi));
+                const int firstY = yOf(plot, col.first, lo, hi);
+                if (open) {
+                    y0 = std::min({y0, lastY, firstY});
+                    y1 = std::max({y1, lastY, firstY});
+                }
+                y0 = std::clamp(y0 - (w - 1) / 2 - top, 0, layer.height() - 1);
+                y1 = std::clamp(y1 + w / 2 - top, 0, layer.height() - 1);
+                for (int dx = 0; dx < w && x + dx < layer.width(); ++dx) {
+                    QRgb* px = pixels + static_cast<std::ptrdiff_t>(y0) * stride + x + dx;
+                    for (int y = y0; y <= y1; ++y, px += stride) *px = rgb;
+                }
                 lastY = yOf(plot, col.last, lo, hi);
                 open = true;
             }
+            continue;
         }
         p.drawLines(lines);
     }
+    if (!layer.isNull()) p.drawImage(plot.topLeft(), layer);
 
     // The cursor: a line and the value of every visible channel at it.
     if (s.cursor && s.log->rowCount() > 0) {
