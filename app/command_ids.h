@@ -12,6 +12,7 @@ enum : int {
     FilePrintPreview = 57609,
     FileExportPdf = 32860,
     FileMru1 = 57616,
+    FileOpenLog = 32800,
     AppExit = 57665,
     EditUndo = 57643,
     EditCut = 57635,

@@ -6,6 +6,7 @@ const std::vector<FrameCommand>& frameCommands() {
     static const std::vector<FrameCommand> table = {
         {cmd::FileNew, "&New\tCtrl+N", "Create a new parameter set\nNew"},
         {cmd::FileOpen, "&Open...\tCtrl+O", "Open an existing parameter file\nOpen"},
+        {cmd::FileOpenLog, "Open &log...", "Open a recorded log file as a trend\nOpen log"},
         {cmd::FileSave, "&Save\tCtrl+S", "Save the parameter set\nSave"},
         {cmd::FileSaveAs, "Save &As...", "Save the parameter set with a new name\nSave As"},
         {cmd::RevertToDefault, "Revert to default", "Reset the parameter set to its defaults\nRevert to default"},
@@ -59,7 +60,7 @@ const FrameCommand* findFrameCommand(int id) {
 const std::vector<MenuLayout>& menuLayout() {
     using namespace cmd;
     static const std::vector<MenuLayout> menus = {
-        {"&File", {FileNew, FileOpen, FileSave, FileSaveAs, RevertToDefault, 0, FilePrint,
+        {"&File", {FileNew, FileOpen, FileOpenLog, FileSave, FileSaveAs, RevertToDefault, 0, FilePrint,
                    FilePrintPreview, FilePrintSetup, FileExportPdf, 0, -1, 0, AppExit}},
         {"&Edit", {EditUndo, 0, EditCut, EditCopy, EditPaste}},
         {"&View", {ViewToolbar, ViewStatusBar, 0, ViewRuntime}},

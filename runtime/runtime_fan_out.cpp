@@ -30,9 +30,19 @@ bool RuntimeFanOut::decode(const char* text)
     return true;
 }
 
-void RuntimeFanOut::fanOut(const RuntimeSample& sample)
+void RuntimeFanOut::replay(const RuntimeSample& sample)
 {
-    if (log_) log_->writeRow(sample);
+    {
+        std::lock_guard lock(sampleMutex_);
+        sample_ = sample;
+    }
+    if (!rxLampFlashed_.exchange(true)) sink_.lampFlash(PanelLamp::Receive, kReceiveLampMs);
+    fanOut(sample, false);
+}
+
+void RuntimeFanOut::fanOut(const RuntimeSample& sample, bool logged)
+{
+    if (logged && log_) log_->writeRow(sample);
     if (!refreshDue_.exchange(false)) return;
 
     if (missedSampleTicks_.exchange(0) > 0) sink_.graphValues(graphValuesFor(sample));

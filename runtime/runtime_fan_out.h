@@ -41,6 +41,10 @@ public:
     // clears the panel and shows "error - runtime data invalid".
     bool decode(const char* text);
 
+    // A sample read back from a log: shown as a live one would be (panel,
+    // lamps, alarm text, graph, by the same gates) but never logged again.
+    void replay(const RuntimeSample& sample);
+
     // Status and the twelve value fields to "--".
     void clearPanel();
 
@@ -82,7 +86,7 @@ public:
     GraphValues graphValuesFor(const RuntimeSample& sample) const;
 
 private:
-    void fanOut(const RuntimeSample& sample);
+    void fanOut(const RuntimeSample& sample, bool logged = true);
 
     RuntimeSink& sink_;
     RuntimeLog* log_;

@@ -24,6 +24,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootGlobalSetup,
         shootGlobalSetupService,
         shootFirmwareDialog,
+        shootTrend,
     };
     return list;
 }

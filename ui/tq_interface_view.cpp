@@ -67,6 +67,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
         wireCommands();
         wireFileCommands();
         wireCompareCommands();
+        wireLogViewer();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
     }
     wireExitAndKeys();

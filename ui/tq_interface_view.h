@@ -91,6 +91,9 @@ public:
     // The firmware dialog while it is open, else null.
     CFirmwareDownloadDlg* firmwareDialog() const { return firmwareDialog_; }
     bool openDocument(const QString& path);
+    // Opens a recorded log in a Trend window; null (after a message) when it
+    // cannot be read.
+    class TrendWindow* openLog(const QString& path);
     // Asks to save a modified document; false when the operator cancels.
     bool saveModified();
     // Asked before the window closes: with a log recording, whether to stop
@@ -115,6 +118,7 @@ private:
     RegisterComparison compareWithRegulator();
     void verifyDownload();
     void wirePrintCommands();  // view_print.cpp
+    void wireLogViewer();
     void wireRuntime();
     void wireExitAndKeys();
     QWidget* createPage(Page page);

@@ -82,7 +82,10 @@ void CTQ_InterfaceView::wireFileCommands() {
         if (saveModified() && !openDocument(path)) frame_->removeRecentFile(path);
     });
     connect(frame_, &CMainFrame::fileDropped, this, [this, saveModified](const QString& path) {
-        if (saveModified()) openDocument(path);
+        if (path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+            openLog(path);  // a recorded log opens as a trend
+        else if (saveModified())
+            openDocument(path);
     });
 }
 

@@ -1,0 +1,118 @@
+#include "runtime/trend_decimation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+TrendIndex::TrendIndex(const LogData& log) : log_(&log) {
+    const std::size_t rows = log.rowCount();
+    const std::size_t count = (rows + kBlockRows - 1) / kBlockRows;
+    for (int c = 0; c < kLogRealColumns; ++c) {
+        const std::vector<float>& values = log.column(static_cast<LogColumn>(c));
+        auto& blocks = blocks_[c];
+        blocks.resize(count);
+        for (std::size_t b = 0; b < count; ++b) {
+            float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+            const std::size_t end = std::min(rows, (b + 1) * kBlockRows);
+            for (std::size_t r = b * kBlockRows; r < end; ++r) {
+                const float v = values[r];  // NaN fails both comparisons
+                if (v < lo) lo = v;
+                if (v > hi) hi = v;
+            }
+            blocks[b] = {lo, hi};
+        }
+    }
+    for (std::size_t r = 0; r < rows; ++r)
+        if (r == 0 || log.status(r) != log.status(r - 1)) statusChanges_.push_back(r);
+}
+
+void TrendIndex::scan(LogColumn column, std::size_t from, std::size_t to, TrendColumn& out) const {
+    const std::vector<float>& values = log_->column(column);
+    const auto& blocks = blocks_[static_cast<int>(column)];
+    float lo = out.min, hi = out.max;
+    auto row = [&](std::size_t r) {
+        const float v = values[r];
+        if (v < lo) lo = v;
+        if (v > hi) hi = v;
+    };
+    std::size_t r = from;
+    while (r < to && r % kBlockRows != 0) row(r++);
+    while (r + kBlockRows <= to) {
+        const Block& b = blocks[r / kBlockRows];
+        lo = std::min(lo, b.min);
+        hi = std::max(hi, b.max);
+        r += kBlockRows;
+    }
+    while (r < to) row(r++);
+    out.min = lo;
+    out.max = hi;
+}
+
+std::vector<std::size_t> TrendIndex::columnBounds(double t0, double t1, int width) const {
+    std::vector<std::size_t> bounds;
+    if (!log_ || width <= 0 || !(t1 > t0)) return bounds;
+    bounds.resize(static_cast<std::size_t>(width) + 1);
+    const double perPixel = (t1 - t0) / width;
+    const std::size_t rows = log_->rowCount();
+    // Rows are in time order: walk forward, searching only within the rest.
+    std::size_t row = log_->rowAtOrAfter(t0);
+    bounds[0] = row;
+    for (int x = 1; x <= width; ++x) {
+        const double t = x == width ? t1 : t0 + x * perPixel;
+        // Gallop from the last bound, then search the bracket.
+        std::size_t step = 1, hi = row;
+        while (hi < rows && log_->seconds(hi) < t) {
+            row = hi + 1;
+            hi += step;
+            step *= 2;
+        }
+        hi = std::min(hi, rows);
+        while (row < hi) {
+            const std::size_t mid = row + (hi - row) / 2;
+            if (log_->seconds(mid) < t) row = mid + 1; else hi = mid;
+        }
+        bounds[x] = row;
+    }
+    return bounds;
+}
+
+std::vector<TrendColumn> TrendIndex::columns(LogColumn column, double t0, double t1, int width) const {
+    if (width <= 0) return {};
+    const std::vector<std::size_t> bounds = columnBounds(t0, t1, width);
+    if (bounds.empty()) return std::vector<TrendColumn>(width);
+    return columns(column, bounds);
+}
+
+std::vector<TrendColumn> TrendIndex::columns(LogColumn column, const std::vector<std::size_t>& bounds) const {
+    std::vector<TrendColumn> out(bounds.empty() ? 0 : bounds.size() - 1);
+    if (!log_ || column == LogColumn::Count) return out;
+    const std::vector<float>& values = log_->column(column);
+    for (std::size_t x = 0; x < out.size(); ++x) {
+        const std::size_t begin = bounds[x], end = bounds[x + 1];
+        TrendColumn& c = out[x];
+        // First and last finite values; extremes of everything between.
+        std::size_t first = begin;
+        while (first < end && std::isnan(values[first])) ++first;
+        if (first == end) continue;
+        std::size_t last = end - 1;
+        while (std::isnan(values[last])) --last;
+        c.any = true;
+        c.first = values[first];
+        c.last = values[last];
+        c.min = std::numeric_limits<float>::infinity();
+        c.max = -c.min;
+        scan(column, first, last + 1, c);
+    }
+    return out;
+}
+
+bool TrendIndex::extremes(LogColumn column, float& min, float& max) const {
+    if (!log_ || column == LogColumn::Count) return false;
+    min = std::numeric_limits<float>::infinity();
+    max = -min;
+    for (const Block& b : blocks_[static_cast<int>(column)]) {
+        min = std::min(min, b.min);
+        max = std::max(max, b.max);
+    }
+    return min <= max;
+}
