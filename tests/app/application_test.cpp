@@ -29,7 +29,8 @@ TEST_F(AppProcessTest, PrintSwitchesNameTheFailureAndOpenNoWindow) {
     QProcess* missing = start({"--print", "absent.tq"});
     ASSERT_TRUE(missing->waitForFinished(15000));
     EXPECT_NE(missing->exitCode(), 0);
-    EXPECT_TRUE(missing->readAllStandardError().contains("Unable to open \"absent.tq\""));
+    const QByteArray why = missing->readAllStandardError();
+    EXPECT_TRUE(why.contains("Unable to open \"") && why.contains("absent.tq\"")) << why.constData();
 
     QProcess* named = start({"--print-to", "no-such-printer", "report.tq"});
     ASSERT_TRUE(named->waitForFinished(15000));

@@ -247,8 +247,9 @@ TEST(StepResponse, VirtualRegulatorRunIsPlausible) {
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_NEAR(r.figures.step, -10.0, 1e-4);
     EXPECT_GE(r.figures.overshootPercent, 0.0);
-    if (r.figures.riseTime && r.figures.settlingTime)
+    if (r.figures.riseTime && r.figures.settlingTime) {
         EXPECT_GE(*r.figures.settlingTime, *r.figures.riseTime);
+    }
     EXPECT_TRUE(r.figures.riseTime) << "the virtual regulator reaches its new set point";
 }
 #endif
