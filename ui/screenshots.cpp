@@ -18,6 +18,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootMainWindow,
         shootAboutBox,
         shootCompareDialog,
+        shootHelpWindow,
     };
     return list;
 }

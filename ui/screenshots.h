@@ -22,6 +22,7 @@ using ScreenshotStep = void (*)(const ScreenshotContext&, ScreenshotNext next);
 void shootMainWindow(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootAboutBox(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootCompareDialog(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootHelpWindow(const ScreenshotContext& ctx, ScreenshotNext next);
 
 // Runs every step in order, then quits the application.
 void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir);
