@@ -42,9 +42,10 @@ namespace {
 // missing texts are listed but do not fail. Remove a title once its page is done.
 const QStringList kPendingPages = {"Base", "Runtime", "Alarm", "Fan", "Sensor", "Regulator"};
 
-// Commands whose effect would end the test's connection or window.
+// Commands whose effect would end the test's connection or window, or change
+// the operator's settings.
 const QSet<int> kNotTriggered = {cmd::AppExit, cmd::Disconnect, cmd::ToolDisconnect, cmd::RebootRegulator,
-                                 cmd::ReadFromFlash, cmd::ToolHelp};
+                                 cmd::ReadFromFlash, cmd::ToolHelp, cmd::VerifyAfterDownload};
 
 class HelpTest : public ::testing::Test {
 protected:

@@ -92,7 +92,7 @@ const Details kDetails[] = {
      "  --service         also write the service-mode registers\n"
      "  --verify          read the registers back and compare; exit 1 when they differ\n"
      "  --json            one JSON object on standard output\n\n"
-     "example (several boards on a production line, one file each):\n"
+     "example (every board attached, on a production line):\n"
      "  tqctl --port '/dev/serial/by-id/*' download unit.tq --verify\n"},
     {"get",
      "Reads the regulator's registers into a parameter file (created when it does not exist;\n"

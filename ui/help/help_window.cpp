@@ -1,6 +1,7 @@
 #include "ui/help/help_window.h"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +11,25 @@
 #include <QVBoxLayout>
 
 #include "ui/help/whats_this.h"
+
+namespace {
+
+// Shows the manual's pictures no wider than the page, so a screenshot does
+// not push the text sideways.
+class ManualBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+    QVariant loadResource(int type, const QUrl& name) override {
+        QVariant data = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource) return data;
+        QImage image = data.typeId() == QMetaType::QImage ? data.value<QImage>() : QImage::fromData(data.toByteArray());
+        constexpr int widest = 600;   // the page's width as the window opens
+        if (image.isNull() || image.width() <= widest) return data;
+        return image.scaledToWidth(widest, Qt::SmoothTransformation);
+    }
+};
+
+}  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("TQ_Interface Help"));
@@ -21,7 +41,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     search_->setClearButtonEnabled(true);
     contents_ = new QListWidget(this);
     contents_->setObjectName(QStringLiteral("helpContents"));
-    browser_ = new QTextBrowser(this);
+    browser_ = new ManualBrowser(this);
     browser_->setObjectName(QStringLiteral("helpPage"));
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({manual_.folder(), QStringLiteral(":/")});
@@ -48,10 +68,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->addWidget(left);
     splitter->addWidget(browser_);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 640});
+    splitter->setSizes({300, 700});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
-    resize(900, 620);
+    resize(1000, 660);
 
     setHelpText(search_, "Words to look for in the whole manual. The list below keeps the pages that "
                          "hold every word; Enter marks the next place on the page shown.");
