@@ -21,6 +21,7 @@
 #include <QWhatsThis>
 #include <iostream>
 #include <map>
+#include <memory>
 
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
@@ -30,6 +31,7 @@
 #include "sim/virtual_regulator.h"
 #include "test_support.h"
 #include "ui/about_box.h"
+#include "ui/help/help_coverage.h"
 #include "ui/help/help_window.h"
 #include "ui/help/manual.h"
 #include "ui/help/whats_this.h"
@@ -236,6 +238,20 @@ TEST_F(HelpTest, EveryControlOfTheWindowAndOfWhatItsCommandsOpenHasAWhatsThisTex
     EXPECT_TRUE(missing.empty()) << "controls without a What's This text:\n" << report(missing).toStdString();
     if (!pending.empty())
         std::cout << "[ pending  ] pages still without What's This texts:\n" << report(pending).toStdString();
+}
+
+TEST_F(HelpTest, EveryRegisteredWindowHasAWhatsThisTextOnEveryControl) {
+    view->setServiceMode(true);
+    QStringList names;
+    for (const HelpCoverageEntry& entry : helpCoverage()) {
+        std::unique_ptr<QWidget> window(entry.make(*view));
+        ASSERT_NE(window, nullptr) << entry.name;
+        walk(QString::fromLatin1(entry.name), window.get());
+        names << QString::fromLatin1(entry.name);
+    }
+    for (const char* known : {"HelpWindow", "CAboutDlg", "CompareDialog"})
+        EXPECT_TRUE(names.contains(QLatin1String(known))) << known;
+    EXPECT_TRUE(missing.empty()) << "controls without a What's This text:\n" << report(missing).toStdString();
 }
 
 TEST(WhatsThisRules, ControlsNeedATextTheirPartsAndLabelsDoNot) {
