@@ -130,6 +130,13 @@ const Details kDetails[] = {
      "  --markdown        the page as Markdown (the one form there is)\n\n"
      "example (after changing the field description):\n"
      "  tqctl fields --markdown > docs/manual/fields.md\n"},
+    {"report",
+     "Writes the one-page report of a parameter file (notes, regulator, fans, alarm limits,\n"
+     "sensor calibrations) as a PDF, as the window prints it. Needs no display.\n\n"
+     "options:\n"
+     "  -o OUT.pdf        the PDF to write\n\n"
+     "example:\n"
+     "  tqctl report unit.tq -o unit.pdf\n"},
     {"help", "Prints a command's usage, description, options and exit status.\n"},
 };
 
