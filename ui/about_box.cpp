@@ -10,6 +10,7 @@
 
 #include "app/splash_screen.h"
 #include "app/tq_interface_app.h"
+#include "ui/help/whats_this.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ CAboutDlg::CAboutDlg(bool serviceMode, QWidget* parent) : QDialog(parent), servi
     smallPicture_->setFixedSize(47, 31);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    setHelpText(buttons->button(QDialogButtonBox::Ok), "Closes the About box.");
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 14, 14, 12);

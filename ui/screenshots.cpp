@@ -25,6 +25,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootGlobalSetupService,
         shootFirmwareDialog,
         shootTrend,
+        shootHelpWindow,
     };
     return list;
 }

@@ -63,6 +63,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
 
     wireRuntime();
     wireChannelTable();
+    wireHelpCommands();
     if (frame_) {
         wireCommands();
         wireFileCommands();
@@ -146,12 +147,6 @@ void CTQ_InterfaceView::wireCommands() {
     on(cmd::PanelSend, [this] { if (connection_->isPortOpen()) onSend(); });
     on(cmd::AppExit, [this] { frame_->close(); });
     on(cmd::ViewRuntime, [this] { toggleRuntimeView(); });
-    auto noHelp = [this] {
-        QMessageBox::information(this, QStringLiteral("TQ_Interface"),
-                                 QStringLiteral("No help file is installed with this version."));
-    };
-    on(cmd::HelpTopics, noHelp);
-    on(cmd::ToolHelp, noHelp);
 }
 
 void CTQ_InterfaceView::initialUpdate() {

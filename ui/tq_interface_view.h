@@ -115,6 +115,7 @@ private:
     void wireCommands();
     void wireFileCommands();
     void wireCompareCommands();
+    void wireHelpCommands();   // ui/view_help.cpp
     RegisterComparison compareWithRegulator();
     void verifyDownload();
     void wirePrintCommands();  // view_print.cpp

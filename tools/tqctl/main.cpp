@@ -45,6 +45,7 @@ void printUsage(std::FILE* out) {
         else
             std::fprintf(out, "  %s\n  %-28s %s\n", command.usage, "", command.summary);
     }
+    std::fprintf(out, "\ntqctl help COMMAND describes a command's options and exit status.\n");
 }
 
 int usage(const std::string& why) {

@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/help/whats_this.h"
+
 CompareDialog::CompareDialog(const CompareModel& model, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("compareDialog"));
     setWindowTitle(QStringLiteral("Compare with regulator"));
@@ -61,4 +63,10 @@ CompareDialog::CompareDialog(const CompareModel& model, QWidget* parent) : QDial
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     close_->setFocus();   // the table is for reading; Enter closes
+    setHelpText(table_, "The fields whose value in the regulator differs from this parameter set: the "
+                        "register, the field, the page's label, the value the download would send and "
+                        "the value the regulator holds.");
+    setHelpText(take_, "Reads the regulator's values into this parameter set, as Get parameters does. "
+                       "The regulator is not changed.");
+    setHelpText(close_, "Closes the list; the parameter set stays as it is.");
 }

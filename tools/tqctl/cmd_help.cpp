@@ -1,0 +1,61 @@
+// tqctl help [COMMAND] and tqctl fields --markdown.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "help_texts.h"
+#include "params/field_table_markdown.h"
+
+namespace tqctl {
+namespace {
+
+int runHelp(Context& ctx, const std::vector<std::string>& args);
+int runFields(Context& ctx, const std::vector<std::string>& args);
+
+const Command kHelp{"help", "help [COMMAND]", "describe a command: usage, options, exit status", runHelp};
+const Command kFields{"fields", "fields --markdown", "print the manual's table of parameter fields",
+                      runFields};
+
+void printCommandList() {
+    std::vector<const Command*> sorted;
+    for (const Command& c : commands()) sorted.push_back(&c);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command* a, const Command* b) { return std::string(a->name) < b->name; });
+    std::printf("tqctl help COMMAND describes one of:\n");
+    for (const Command* c : sorted) std::printf("  %-16s %s\n", c->name, c->summary);
+}
+
+int runHelp(Context&, const std::vector<std::string>& args) {
+    if (args.size() > 1) return usageError(kHelp, "give one command");
+    if (args.empty()) {
+        printCommandList();
+        return 0;
+    }
+    for (const Command& c : commands()) {
+        if (args[0] != c.name) continue;
+        std::printf("usage: tqctl [--port PATH] [--baud N] [--simulate] %s\n\n%s.\n\n", c.usage, c.summary);
+        if (const char* details = commandDetails(c.name)) std::printf("%s\n", details);
+        std::printf("global options (before the command):\n"
+                    "  --port PATH       serial port; again or a pattern for several ports at once\n"
+                    "  --baud N          bit rate (default 115200)\n"
+                    "  --simulate        an in-process virtual regulator\n"
+                    "  --demo            the same, cooling toward its set point\n\n%s",
+                    exitStatusText());
+        return 0;
+    }
+    return usageError(kHelp, "unknown command " + args[0]);
+}
+
+int runFields(Context&, const std::vector<std::string>& args) {
+    if (args.size() != 1 || args[0] != "--markdown") return usageError(kFields, "give --markdown");
+    std::fputs(FieldTableMarkdown().c_str(), stdout);
+    return 0;
+}
+
+const Registrar kRegisterHelp{kHelp};
+const Registrar kRegisterFields{kFields};
+
+}  // namespace
+}  // namespace tqctl

@@ -1,0 +1,161 @@
+#include "help_texts.h"
+
+#include <cstring>
+
+namespace tqctl {
+
+namespace {
+
+struct Details {
+    const char* name;
+    const char* text;
+};
+
+const Details kDetails[] = {
+    {"version",
+     "Asks the regulator for its firmware version and prints it.\n\n"
+     "options:\n"
+     "  --json            one JSON object on standard output\n\n"
+     "example:\n"
+     "  tqctl --port /dev/serial/by-id/usb-FTDI_FT232R-if00-port0 version\n"},
+    {"status",
+     "Prints the regulator's two status numbers: the alarms raised and the command lines it did\n"
+     "not understand since they were last cleared.\n\n"
+     "options:\n"
+     "  --clear           clear both numbers after reading them\n"
+     "  --json            one JSON object on standard output\n"},
+    {"stop", "Stops the regulator: its outputs are switched off; the live data keeps coming.\n"},
+    {"start", "Starts the regulator with the parameters in its registers.\n"},
+    {"save-flash",
+     "Makes the regulator store its registers in FLASH so they survive a power cycle.\n\n"
+     "example (production line, after a download):\n"
+     "  tqctl download unit.tq --verify && tqctl save-flash\n"},
+    {"load-flash", "Makes the regulator load its registers from FLASH; unsaved changes are lost.\n"},
+    {"flash-defaults",
+     "Makes the regulator write its factory defaults into FLASH; the registers in use change at\n"
+     "the next reboot.\n"},
+    {"reboot",
+     "Restarts the regulator: registers from FLASH, the live data off, a start-up delay of three\n"
+     "seconds; it regulates afterwards only when its Autostart flag is set.\n"},
+    {"ports",
+     "Lists the serial ports present, with their stable /dev/serial/by-id/ names where the\n"
+     "system gives them. Opening a port needs membership of the 'dialout' group.\n\n"
+     "options:\n"
+     "  --rates           also list the bit rates each port offers\n"},
+    {"monitor",
+     "Shows the live status panel in the terminal: the temperatures, voltages, currents and\n"
+     "outputs, and the status word with its alarm texts. Ends after N seconds or at Ctrl-C.\n\n"
+     "options:\n"
+     "  --seconds N       end after N seconds (at least 1)\n"
+     "  --format 6|7      ask for the decimal (6) or IEEE (7) runtime format\n"
+     "  --fahrenheit      temperatures in degrees Fahrenheit\n"
+     "  --service         the service mode's fields too (the fan currents)\n\n"
+     "example:\n"
+     "  tqctl --demo monitor --seconds 10\n"},
+    {"log",
+     "Records the live data into a tab-separated log file, in the program's own log format.\n\n"
+     "options:\n"
+     "  --seconds N       end after N seconds (else at Ctrl-C)\n"
+     "  --rate 0..3       keep every sample (0, 20 a second), one of 2 (1), of 20 (2) or of 200 (3)\n"
+     "  --limit           stop taking rows after 65000 rows\n\n"
+     "example (a one-hour soak test on a bench):\n"
+     "  tqctl --port /dev/ttyUSB0 log soak.txt --seconds 3600 --rate 2\n"},
+    {"decode",
+     "Decodes runtime record lines (\"[7,...]\" or \"[6,...]\") given as arguments or, without\n"
+     "arguments, one per line from standard input, and prints their fields.\n"},
+    {"raw",
+     "Sends one command line to the regulator and prints the data lines of its reply. TEXT takes\n"
+     "the escapes \\r \\n \\t \\\\ and \\xHH.\n\n"
+     "options:\n"
+     "  --lines N         wait for N data lines (1 to 10)\n"
+     "  --no-echo         the command is not echoed\n"
+     "  --no-data         the command has no data lines\n\n"
+     "example:\n"
+     "  tqctl raw '$R0?'\n"},
+    {"new",
+     "Writes a parameter file holding the default values.\n\n"
+     "options:\n"
+     "  --force           replace an existing file\n"},
+    {"show",
+     "Prints every value of a parameter file by its field name.\n\n"
+     "options:\n"
+     "  --json            as one JSON object\n"},
+    {"set",
+     "Changes values of a parameter file by field name (see `tqctl fields --markdown`) and saves it.\n\n"
+     "example:\n"
+     "  tqctl set unit.tq st1=12.5 kP=2\n"},
+    {"download",
+     "Writes the parameter file into the regulator's registers (the regulator is stopped\n"
+     "meanwhile and its mode restored). Save to FLASH afterwards to keep them.\n\n"
+     "options:\n"
+     "  --ieee 0|1        send reals as decimal text (0) or IEEE bit patterns (1, the default)\n"
+     "  --service         also write the service-mode registers\n"
+     "  --verify          read the registers back and compare; exit 1 when they differ\n"
+     "  --json            one JSON object on standard output\n\n"
+     "example (every board attached, on a production line):\n"
+     "  tqctl --port '/dev/serial/by-id/*' download unit.tq --verify\n"},
+    {"get",
+     "Reads the regulator's registers into a parameter file (created when it does not exist;\n"
+     "its notes are kept when it does).\n\n"
+     "options:\n"
+     "  --ieee 0|1        read reals as decimal text (0) or IEEE bit patterns (1, the default)\n"},
+    {"verify",
+     "Compares the regulator's registers with a parameter file and lists every field that\n"
+     "differs. The regulator is not changed.\n\n"
+     "options:\n"
+     "  --ieee 0|1        as for download\n"
+     "  --service         also compare the service-mode registers\n"
+     "  --json            one JSON object on standard output, with the differences\n\n"
+     "exit status beyond the common ones: 1 the regulator differs, 66 the file cannot be read.\n"},
+    {"hexinfo", "Reads a firmware image (Intel HEX) and prints its record count and program range.\n"},
+    {"board-id",
+     "Switches the regulator to its boot loader, prints the board's id and starts its program\n"
+     "again.\n\n"
+     "options:\n"
+     "  --search          try every bit rate until the boot loader answers\n"
+     "  --boot-baud N     the boot loader's bit rate (default: the normal rate)\n"},
+    {"flash",
+     "Writes a firmware image through the boot loader, reads it back to verify it, and starts\n"
+     "the new program. Exit 1 when no board answers, the file is bad or the write fails.\n\n"
+     "options:\n"
+     "  --search          try every bit rate until the boot loader answers\n"
+     "  --boot-baud N     the boot loader's bit rate (default: the normal rate)\n"
+     "  --json            one JSON object on standard output\n\n"
+     "example:\n"
+     "  tqctl --port /dev/ttyUSB0 flash tq_fw_0231.hex\n"},
+    {"fields",
+     "Prints the table of parameter fields (name, page label, register, type, default) as the\n"
+     "manual's Markdown page docs/manual/fields.md.\n\n"
+     "options:\n"
+     "  --markdown        the page as Markdown (the one form there is)\n\n"
+     "example (after changing the field description):\n"
+     "  tqctl fields --markdown > docs/manual/fields.md\n"},
+    {"report",
+     "Writes the one-page report of a parameter file (notes, regulator, fans, alarm limits,\n"
+     "sensor calibrations) as a PDF, as the window prints it. Needs no display.\n\n"
+     "options:\n"
+     "  -o OUT.pdf        the PDF to write\n\n"
+     "example:\n"
+     "  tqctl report unit.tq -o unit.pdf\n"},
+    {"help", "Prints a command's usage, description, options and exit status.\n"},
+};
+
+}  // namespace
+
+const char* commandDetails(const std::string& name) {
+    for (const Details& d : kDetails)
+        if (name == d.name) return d.text;
+    return nullptr;
+}
+
+const char* exitStatusText() {
+    return "exit status:\n"
+           "  0     success\n"
+           "  1..9  the protocol's result code: 1 Serial port invalid, 2 Invalid pointer,\n"
+           "        3 Timeout - echo msg, 4 Timeout - data msg, 5 Timeout - port busy,\n"
+           "        6 Cmd open error (the port cannot be opened), 7 Cmd buffer empty,\n"
+           "        8 Invalid count, 9 No match; commands that read files exit 1 for a bad file\n"
+           "  64    usage error (unknown option or command, missing argument)\n";
+}
+
+}  // namespace tqctl
