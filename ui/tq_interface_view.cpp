@@ -1,6 +1,7 @@
 #include "ui/tq_interface_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -72,6 +73,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
 }
 
 CTQ_InterfaceView::~CTQ_InterfaceView() {
+    disconnect(qApp, nullptr, this, nullptr);  // no focus updates while the pages go
     if (frame_) {
         frame_->setCommandUpdater({});
         frame_->setCloseGuard({});
@@ -248,6 +250,7 @@ void CTQ_InterfaceView::updateCommandUi() {
         enable(cmd::LogStart, !log_->isOpen());
         enable(cmd::LogStop, log_->isOpen());
         frame_->setConnectionText(connection_->connectionIndicatorText());
+        updateEditCommands();
     }
     panel_->sendButton()->setEnabled(open);
     panel_->stopButton()->setEnabled(open);
