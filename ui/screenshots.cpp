@@ -17,6 +17,8 @@ const std::vector<ScreenshotStep>& steps() {
     static const std::vector<ScreenshotStep> list = {
         shootMainWindow,
         shootAboutBox,
+        shootParameterPages,
+        shootCalibrationEditor,
     };
     return list;
 }

@@ -21,6 +21,8 @@ using ScreenshotStep = void (*)(const ScreenshotContext&, ScreenshotNext next);
 // The steps, each defined beside what it pictures.
 void shootMainWindow(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootAboutBox(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootParameterPages(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootCalibrationEditor(const ScreenshotContext& ctx, ScreenshotNext next);
 
 // Runs every step in order, then quits the application.
 void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir);

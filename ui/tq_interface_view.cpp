@@ -1,7 +1,6 @@
 #include "ui/tq_interface_view.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -73,7 +72,6 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
 }
 
 CTQ_InterfaceView::~CTQ_InterfaceView() {
-    disconnect(qApp, nullptr, this, nullptr);  // no focus updates while the pages go
     if (frame_) {
         frame_->setCommandUpdater({});
         frame_->setCloseGuard({});

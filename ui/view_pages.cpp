@@ -1,6 +1,7 @@
 // The pages of the view's tab strip.
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -38,8 +39,15 @@ QWidget* CTQ_InterfaceView::createPage(Page page) {
         if (frame_) {
             connect(frame_->command(cmd::EditCopy), &QAction::triggered, sensor, &CSensorPage::copy);
             connect(frame_->command(cmd::EditPaste), &QAction::triggered, sensor, &CSensorPage::paste);
-            // Copy and Paste follow the focus at once, not at the next poll.
-            connect(qApp, &QApplication::focusChanged, this, &CTQ_InterfaceView::updateEditCommands);
+            // Copy and Paste follow the focus at once, not at the next poll;
+            // the actions are the context, so nothing runs once they are gone.
+            QAction* copy = frame_->command(cmd::EditCopy);
+            connect(qApp, &QApplication::focusChanged, copy,
+                    [copy, paste = QPointer<QAction>(frame_->command(cmd::EditPaste)), page = QPointer<CSensorPage>(sensor)] {
+                        const bool act = page && page->canCopy();
+                        copy->setEnabled(act);
+                        if (paste) paste->setEnabled(act);
+                    });
         }
         return sensor;
     }
