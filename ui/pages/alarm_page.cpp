@@ -47,6 +47,7 @@ CAlarmPage::CAlarmPage(ParameterSet* params, std::function<void()> modified, QWi
             check->setObjectName(QStringLiteral("%1Enable").arg(QString::fromLatin1(limit.field)));
             delete grid->replaceWidget(label, check);
             label->hide();
+            QWidget::setTabOrder(check, edit);  // reading order: the box, then its value
             auto* lamp = new LampWidget(box);
             lamp->setObjectName(QStringLiteral("%1Lamp").arg(QString::fromLatin1(limit.field)));
             grid->addWidget(lamp, k, 3);
