@@ -42,12 +42,13 @@ QWidget* CTQ_InterfaceView::createPage(Page page) {
             // Copy and Paste follow the focus at once, not at the next poll;
             // the actions are the context, so nothing runs once they are gone.
             QAction* copy = frame_->command(cmd::EditCopy);
-            connect(qApp, &QApplication::focusChanged, copy,
-                    [copy, paste = QPointer<QAction>(frame_->command(cmd::EditPaste)), page = QPointer<CSensorPage>(sensor)] {
-                        const bool act = page && page->canCopy();
-                        copy->setEnabled(act);
-                        if (paste) paste->setEnabled(act);
-                    });
+            QPointer<QAction> paste = frame_->command(cmd::EditPaste);
+            QPointer<CSensorPage> records = sensor;
+            connect(qApp, &QApplication::focusChanged, copy, [copy, paste, records] {
+                const bool act = records && records->canCopy();
+                copy->setEnabled(act);
+                if (paste) paste->setEnabled(act);
+            });
         }
         return sensor;
     }

@@ -180,10 +180,19 @@ TEST_F(ParameterPages, ServiceModeShowsAndHidesExactlyTheListedControls) {
     view->setServiceMode(true);
     for (QWidget* w : alarmNormal) EXPECT_TRUE(w->isVisibleTo(alarm)) << w->objectName().toStdString();
     for (QWidget* w : regulatorNormal) EXPECT_TRUE(w->isVisibleTo(regulator)) << w->objectName().toStdString();
-    for (QWidget* w : visibleSet(alarm))
-        if (!alarmNormal.contains(w))
-            EXPECT_TRUE(alarmService.contains(w) || alarmService.contains(w->parentWidget()) ||
-                        w->parentWidget() == alarm->voltageInternalGroup());
+    // And what service mode adds is the listed controls and their group.
+    QWidget* alarmGroup = alarm->voltageInternalGroup();
+    for (QWidget* w : visibleSet(alarm)) {
+        if (!alarmNormal.contains(w)) {
+            EXPECT_TRUE(w == alarmGroup || w->parentWidget() == alarmGroup);
+        }
+    }
+    QWidget* loopGroup = regulator->loopTime()->parentWidget();
+    for (QWidget* w : visibleSet(regulator)) {
+        if (!regulatorNormal.contains(w)) {
+            EXPECT_TRUE(w == loopGroup || regulatorService.contains(w));
+        }
+    }
 }
 
 TEST_F(ParameterPages, ModesDisableTheValuesTheyDoNotUseAndKeepOtherBits) {
@@ -258,7 +267,8 @@ TEST_F(ParameterPages, AlarmLampsFlashForTheirLatchBits) {
     }
     EXPECT_TRUE(spinUntil([&] { return alarm->lamp(AlarmLamp::T1High)->state() == LampWidget::Unlit; }, 2000));
     alarm->flashLampBits(QStringLiteral("not bits"), 250);  // ignored
-    for (int i = 0; i < kAlarmLampCount; ++i) EXPECT_EQ(alarm->lamp(static_cast<AlarmLamp>(i))->state(), LampWidget::Unlit);
+    for (int i = 0; i < kAlarmLampCount; ++i)
+        EXPECT_EQ(alarm->lamp(static_cast<AlarmLamp>(i))->state(), LampWidget::Unlit);
 }
 
 // The input voltage of the virtual regulator (11.7 V) is above a limit of

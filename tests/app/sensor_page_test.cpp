@@ -168,7 +168,8 @@ TEST_F(SensorPageTest, ContextMenuCopiesTheSlotsRecord) {
 TEST_F(SensorPageTest, EditCommandsAreEnabledOnlyWhereTheyAct) {
     view->tabs()->setCurrentIndex(CTQ_InterfaceView::BasePage);
     view->updateCommandUi();
-    for (int id : {cmd::EditUndo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste}) EXPECT_FALSE(command(id)->isEnabled()) << id;
+    for (int id : {cmd::EditUndo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste})
+        EXPECT_FALSE(command(id)->isEnabled()) << id;
 
     view->tabs()->setCurrentIndex(CTQ_InterfaceView::SensorPage);
     focusList(3);
