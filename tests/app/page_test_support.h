@@ -28,9 +28,11 @@ protected:
         frame->setCentralWidget(view);
         document.OnNewDocument();
         view->initialUpdate();
+        view->setCelsius(true);  // the setup is stored between tests
         frame->show();
     }
     void TearDown() override {
+        view->setCelsius(true);
         delete frame;
         QDir::setCurrent(previousDir);
     }
