@@ -51,14 +51,20 @@ std::string CalibrationClipboard::pasteQuestion(const ParameterSet& params, int 
     return text;
 }
 
-bool CalibrationClipboard::paste(TQFile1& doc, int slot) const {
+bool CalibrationClipboard::paste(ParameterSet& params, int slot) const {
     if (slot == 1) {
-        doc.sensor1.selected() = record_;
-    } else if (auto* s = plainSlot(doc, slot)) {
+        params.sensor1.selected() = record_;
+    } else if (auto* s = plainSlot(params, slot)) {
         s->selected() = FromEx(record_);
     } else {
         return false;
     }
+    return true;
+}
+
+bool CalibrationClipboard::paste(TQFile1& doc, int slot) const {
+    if (!paste(static_cast<ParameterSet&>(doc), slot))
+        return false;
     doc.SetModifiedFlag(true);
     return true;
 }

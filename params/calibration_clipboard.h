@@ -24,6 +24,8 @@ public:
     // Replaces the slot's selected record (sensors 2-4 through FromEx) and
     // marks the document modified. Returns false for a slot outside 1..4.
     bool paste(TQFile1& doc, int slot) const;
+    // The same on a bare parameter set (the caller marks its document).
+    bool paste(ParameterSet& params, int slot) const;
 
 private:
     SensorCalibrationEx record_;

@@ -148,11 +148,22 @@ bool AssignParameter(ParameterSet& p, RuntimeBlockEntries* channels, std::string
         return true;
     }
     if (const ParameterField* f = FindParameterField(name)) {
-        if (f->isFloat())
-            return ParseFloatText(value, p.*std::get<float ParameterSet::*>(f->member)) ||
-                   badValue(name, value, error);
-        return ParseUnsignedText(value, p.*std::get<std::uint32_t ParameterSet::*>(f->member)) ||
-               badValue(name, value, error);
+        double v = 0;
+        float fv = 0;
+        std::uint32_t uv = 0;
+        if (f->isFloat() && ParseFloatText(value, fv))
+            v = fv;
+        else if (!f->isFloat() && ParseUnsignedText(value, uv))
+            v = uv;
+        else
+            return badValue(name, value, error);
+        if (!FieldAccepts(*f, v)) {
+            error = std::string(name) + "=" + std::string(value) + " is out of range (" +
+                    FieldRangeText(*f) + ")";
+            return false;
+        }
+        f->setValue(p, v);
+        return true;
     }
     if (name.substr(0, 6) == "sensor" && name.size() > 8 && name[7] == '.') {
         const std::string_view rest = name.substr(8);

@@ -1,7 +1,7 @@
 #include "params/sensor_calibration.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 SensorCalibrationEx ToEx(const SensorCalibration& record) {
     SensorCalibrationEx ex{};
@@ -67,33 +67,54 @@ float SteinhartHartTemperature(float a, float b, float c, float r) {
 
 namespace {
 
-std::string format(const char* fmt, auto... args) {
-    const int n = std::snprintf(nullptr, 0, fmt, args...);
-    std::string out(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    std::snprintf(out.data(), out.size() + 1, fmt, args...);
-    return out;
+// printf's "%.*e" / "%g" without the process locale: to_chars writes as the
+// "C" locale does, whatever LC_NUMERIC says.
+std::string number(double v, std::chars_format form, int precision) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, form, precision);
+    return ec == std::errc() ? std::string(buf, end) : std::string("?");
+}
+
+std::string scientific8(float v) {
+    return number(static_cast<double>(v), std::chars_format::scientific, 8);
+}
+
+std::string general6(float v) {
+    return number(static_cast<double>(v), std::chars_format::general, 6);
+}
+
+// The first `count` characters of a UTF-8 text (a byte that does not start
+// a sequence counts as one character).
+std::size_t utf8Prefix(std::string_view text, std::size_t count) {
+    std::size_t at = 0;
+    for (std::size_t n = 0; n < count && at < text.size(); ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return at;
 }
 
 std::string summary(int index, std::string_view name, std::uint32_t type, float gain, float offset,
                     const float (&d)[6]) {
-    std::string namePart(name.substr(0, 14));
-    if (name.size() > 14)
+    const std::size_t cut = utf8Prefix(name, 14);
+    std::string namePart(name.substr(0, cut));
+    if (cut < name.size())
         namePart += "..";
 
     std::string model;
     if (type & kSensorTypeNtc) {
         const SteinhartHart k = SteinhartHartCoefficients(d[0], d[1], d[2], d[3], d[4], d[5]);
-        model =
-            format("\nNTC steinhart mode\nCoff:\nA %0.8e\nB %0.8e\nC %0.8e",
-                   static_cast<double>(k.a), static_cast<double>(k.b), static_cast<double>(k.c));
+        model = "\nNTC steinhart mode\nCoff:\nA " + scientific8(k.a) + "\nB " + scientific8(k.b) +
+                "\nC " + scientific8(k.c);
     } else if (type & kSensorTypePt) {
-        model = format("\nPT mode\nCoff:\nA  %0.8e\nB  %0.8e\nRo %0.8e", static_cast<double>(d[0]),
-                       static_cast<double>(d[1]), static_cast<double>(d[2]));
+        model = "\nPT mode\nCoff:\nA  " + scientific8(d[0]) + "\nB  " + scientific8(d[1]) +
+                "\nRo " + scientific8(d[2]);
     } else {
         model = "\nUnknown mode";
     }
-    return format("[%d] %s\n\nGain\t%g\nOffset\t%g\n%s", index, namePart.c_str(),
-                  static_cast<double>(gain), static_cast<double>(offset), model.c_str());
+    return "[" + std::to_string(index) + "] " + namePart + "\n\nGain\t" + general6(gain) +
+           "\nOffset\t" + general6(offset) + "\n" + model;
 }
 
 }  // namespace

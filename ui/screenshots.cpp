@@ -26,6 +26,8 @@ const std::vector<ScreenshotStep>& steps() {
         shootFirmwareDialog,
         shootTrend,
         shootHelpWindow,
+        shootParameterPages,
+        shootCalibrationEditor,
     };
     return list;
 }

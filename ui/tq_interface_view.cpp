@@ -248,6 +248,7 @@ void CTQ_InterfaceView::updateCommandUi() {
         enable(cmd::LogStart, !log_->isOpen());
         enable(cmd::LogStop, log_->isOpen());
         frame_->setConnectionText(connection_->connectionIndicatorText());
+        updateEditCommands();
     }
     panel_->sendButton()->setEnabled(open);
     panel_->stopButton()->setEnabled(open);

@@ -43,6 +43,7 @@ public:
     void markDocumentModified();
     void refreshControls();    // the view's texts into the panel
     void updateCommandUi();    // enables the commands by state
+    void updateEditCommands(); // Edit menu: by the focused page control
 
     // DocumentView
     void onDocumentUpdate() override;

@@ -186,10 +186,13 @@ TEST_F(TqctlLink, DownloadThenGetRoundTripsTheTransferredFields) {
             continue;
         ++i;
         char value[32];
-        if (isIn(kUnsignedFields, name))
+        // Within every field's entry range: floats 0.375 .. 10, fan modes 0 .. 5.
+        if (name == "fan1Mode" || name == "fan2Mode")
+            std::snprintf(value, sizeof value, "%d", i % 6);
+        else if (isIn(kUnsignedFields, name))
             std::snprintf(value, sizeof value, "%d", name == "regulatorFlags" ? 0x13 : 10 + i);
         else
-            std::snprintf(value, sizeof value, "%g", 100 + i + 0.25);
+            std::snprintf(value, sizeof value, "%g", 0.25 + i * 0.125);
         assignments.push_back(name + "=" + value);
     }
     assignments.push_back("sensor2.select=4");

@@ -194,6 +194,7 @@ void printJson(const std::string& path, const CTQ_InterfaceDoc& doc, const Table
 int runNew(Context& ctx, const std::vector<std::string>& args);
 int runShow(Context& ctx, const std::vector<std::string>& args);
 int runSet(Context& ctx, const std::vector<std::string>& args);
+int runFields(Context& ctx, const std::vector<std::string>& args);
 
 const Command kNew{"new", "new FILE.tq [--force]",
                    "write a default parameter file (--force replaces an existing one)", runNew};
@@ -201,6 +202,8 @@ const Command kShow{"show", "show FILE.tq [--json]", "print every value of a par
                     runShow};
 const Command kSet{"set", "set FILE.tq NAME=VALUE ...",
                    "change values of a parameter file by name and save it", runSet};
+const Command kFields{"fields", "fields",
+                      "list every scalar field: page, label, unit, kind and entry range", runFields};
 
 // Opens `path` into `doc`, which has `view` attached.
 DocOutcome openFile(CTQ_InterfaceDoc& doc, TableView& view, const std::string& path) {
@@ -311,9 +314,21 @@ int runSet(Context&, const std::vector<std::string>& args) {
     return 0;
 }
 
+int runFields(Context&, const std::vector<std::string>& args) {
+    if (!args.empty())
+        return usageError(kFields, "unexpected argument " + args[0]);
+    static const char* const kinds[] = {"plain", "temperature", "difference", "samples"};
+    std::printf("name\tpage\tgroup\tlabel\tunit\tkind\trange\n");
+    for (const FieldInfo& f : allFields())
+        std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\n", f.name, f.page, f.group, f.label, f.unit,
+                    kinds[static_cast<int>(f.kind)], FieldRangeText(f).c_str());
+    return 0;
+}
+
 const Registrar kRegisterNew{kNew};
 const Registrar kRegisterShow{kShow};
 const Registrar kRegisterSet{kSet};
+const Registrar kRegisterFields{kFields};
 
 }  // namespace
 }  // namespace tqctl

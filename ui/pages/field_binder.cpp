@@ -1,0 +1,137 @@
+#include "ui/pages/field_binder.h"
+
+#include <QGridLayout>
+#include <QLabel>
+
+#include "ui/widgets/numeric_entry.h"
+
+FieldBinder::FieldBinder(ParameterSet* params, std::function<void()> modified, QObject* parent)
+    : QObject(parent), params_(params), modified_(std::move(modified)) {}
+
+NumericEdit* FieldBinder::addRow(QGridLayout* grid, int row, std::string_view name, int column,
+                                 const char* label) {
+    const ParameterField* f = FindParameterField(name);
+    Q_ASSERT(f);
+    QWidget* parent = grid->parentWidget();
+    auto* caption = new QLabel(QString::fromUtf8(label ? label : f->label), parent);
+    auto* edit = new NumericEdit(parent);
+    edit->setObjectName(QString::fromLatin1(f->name));
+    edit->setPrecision(f->precision());
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.0000000")) + 12);
+    caption->setBuddy(edit);
+    grid->addWidget(caption, row, column);
+    grid->addWidget(edit, row, column + 1);
+    QLabel* unit = nullptr;
+    if (f->kind != FieldKind::SampleCount && f->unit[0] != '\0') {
+        unit = new QLabel(parent);
+        grid->addWidget(unit, row, column + 2);
+    }
+    bindings_.push_back({f, edit, caption, unit});
+    const std::size_t index = bindings_.size() - 1;
+    connect(edit, &NumericEdit::valueEdited, this,
+            [this, index](double shown) { onEdited(bindings_[index], shown); });
+    // Leaving an edit whose entry was refused shows the stored value again.
+    connect(edit, &QLineEdit::editingFinished, this, [this, index] {
+        const Binding& b = bindings_[index];
+        if (b.edit->property("outOfRange").toBool()) show(b);
+    });
+    show(bindings_.back());
+    return edit;
+}
+
+const FieldBinder::Binding* FieldBinder::find(std::string_view name) const {
+    for (const Binding& b : bindings_)
+        if (name == b.field->name) return &b;
+    return nullptr;
+}
+
+NumericEdit* FieldBinder::edit(std::string_view name) const {
+    const Binding* b = find(name);
+    return b ? b->edit : nullptr;
+}
+
+QLabel* FieldBinder::label(std::string_view name) const {
+    const Binding* b = find(name);
+    return b ? b->label : nullptr;
+}
+
+QLabel* FieldBinder::unit(std::string_view name) const {
+    const Binding* b = find(name);
+    return b ? b->unit : nullptr;
+}
+
+void FieldBinder::setFieldEnabled(std::string_view name, bool on) {
+    if (const Binding* b = find(name)) {
+        b->label->setEnabled(on);
+        b->edit->setEnabled(on);
+        if (b->unit) b->unit->setEnabled(on);
+    }
+}
+
+void FieldBinder::setFieldVisible(std::string_view name, bool on) {
+    if (const Binding* b = find(name)) {
+        b->label->setVisible(on);
+        b->edit->setVisible(on);
+        if (b->unit) b->unit->setVisible(on);
+    }
+}
+
+double FieldBinder::shownValue(const ParameterField& f) const {
+    if (f.kind == FieldKind::SampleCount)
+        return LoopSamplesToSeconds(static_cast<std::uint32_t>(f.value(*params_)), params_->ts);
+    return FieldToDisplay(f, f.value(*params_), celsius_);
+}
+
+bool FieldBinder::storeEntry(const ParameterField& f, double shown) {
+    double stored = 0;
+    if (f.kind == FieldKind::SampleCount)
+        stored = LoopSecondsToSamples(static_cast<float>(shown), params_->ts);
+    else
+        stored = FieldFromDisplay(f, shown, celsius_);
+    if (!FieldAccepts(f, stored)) return false;
+    f.setValue(*params_, stored);
+    return true;
+}
+
+void FieldBinder::onEdited(const Binding& b, double shown) {
+    const bool stored = storeEntry(*b.field, shown);
+    markRange(b, !stored);
+    if (!stored) return;
+    if (modified_) modified_();
+    emit fieldStored(b.field);
+}
+
+void FieldBinder::show(const Binding& b) {
+    b.edit->setValue(shownValue(*b.field));
+    markRange(b, false);
+    const ParameterField& f = *b.field;
+    QString range;
+    if (f.kind == FieldKind::SampleCount) {
+        range = QStringLiteral("Seconds, stored as a count of samples (ts)");
+    } else {
+        range = QStringLiteral("Range %1 .. %2 %3")
+                    .arg(numeric_entry::format(FieldToDisplay(f, f.min, celsius_), f.precision()),
+                         numeric_entry::format(FieldToDisplay(f, f.max, celsius_), f.precision()),
+                         QString::fromUtf8(FieldDisplayUnit(f, celsius_)))
+                    .trimmed();
+    }
+    b.edit->setToolTip(range);
+    if (b.unit) b.unit->setText(QString::fromUtf8(FieldDisplayUnit(f, celsius_)));
+}
+
+void FieldBinder::markRange(const Binding& b, bool outside) {
+    if (b.edit->property("outOfRange").toBool() == outside) return;
+    b.edit->setProperty("outOfRange", outside);
+    QPalette palette = b.edit->parentWidget() ? b.edit->parentWidget()->palette() : b.edit->palette();
+    if (outside) palette.setColor(QPalette::Base, QColor(255, 214, 214));
+    b.edit->setPalette(palette);
+}
+
+void FieldBinder::refresh() {
+    for (const Binding& b : bindings_) show(b);
+}
+
+void FieldBinder::setCelsius(bool on) {
+    celsius_ = on;
+    refresh();
+}
