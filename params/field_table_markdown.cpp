@@ -46,13 +46,17 @@ std::string FieldTableMarkdown() {
         "value of a new parameter set. Temperatures are degrees Celsius in the file and on the "
         "line; the pages show Fahrenheit when the global setup says so. The sensor calibrations "
         "are described in [Sensor calibration](sensor.md).\n\n"
-        "| Field | Label | Register | Type | Default |\n"
-        "|---|---|---|---|---|\n";
+        "*Page* is the page that shows the field, *Unit* its unit in the file, *Range* what a page and "
+        "`tqctl set` accept (a file is read whatever it holds); temperature differences (dead-bands, "
+        "hystereses) are shown as x 1.8 in Fahrenheit, without the 32.\n\n"
+        "| Field | Page | Label | Unit | Range | Register | Type | Default |\n"
+        "|---|---|---|---|---|---|---|---|\n";
     for (const ParameterField& field : ParameterFields()) {
         const std::string label = fieldPageLabel(field.name);
-        out += std::string("| `") + field.name + "` | " + (label.empty() ? "–" : label) + " | " +
-               registerText(field.name, defaults) + " | " + (field.isFloat() ? "real" : "unsigned") + " | " +
-               defaultText(field, defaults) + " |\n";
+        out += std::string("| `") + field.name + "` | " + (*field.page ? field.page : "–") + " | " +
+               (label.empty() ? "–" : label) + " | " + (*field.unit ? field.unit : "–") + " | " +
+               FieldRangeText(field) + " | " + registerText(field.name, defaults) + " | " +
+               (field.isFloat() ? "real" : "unsigned") + " | " + defaultText(field, defaults) + " |\n";
     }
     return out;
 }

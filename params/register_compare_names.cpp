@@ -3,6 +3,7 @@
 #include <string>
 
 #include "params/register_compare.h"
+#include "params/parameter_fields.h"
 
 namespace {
 
@@ -74,57 +75,15 @@ std::string registerFieldName(int reg, const ParameterSet& doc) {
     return {};
 }
 
-// The labels of the parameter pages, to be read from the field table once it
-// carries them.
+// The page label of a field as the one field description gives it, with its
+// group where the label alone is ambiguous ("Fan 1 Set Point").
 std::string fieldPageLabel(std::string_view field) {
-    static const std::map<std::string_view, const char*> labels = {
-        {"st1", "St1"},
-        {"kP", "Propotional (kP)"},
-        {"kI", "Integral (kI)"},
-        {"kD", "Derivative (kD)"},
-        {"kTr", "Lowpass Tr (kTr)"},
-        {"kTe", "Lowpass Te (kTe)"},
-        {"maxPower", "Max power out"},
-        {"deadBand", "Dead-band"},
-        {"integralLimit", "Integral value limit"},
-        {"ts", "Sampling speed (ts)"},
-        {"coolGain", "Cooling Gain"},
-        {"heatGain", "Heating Gain"},
-        {"decay", "Decay when stoped"},
-        {"regulatorFlags", "Regulator mode and options"},
-        {"alarmEnable1", "Alarm enables (electrical)"},
-        {"alarmEnable2", "Alarm enables (temperatures)"},
-        {"vInOver", "Voltage In over"},
-        {"vInUnder", "Voltage In under"},
-        {"vIntOver", "Voltage Internal over"},
-        {"vIntUnder", "Voltage Internal under"},
-        {"iOutOver", "Current Out over"},
-        {"iOutUnder", "Current Out under"},
-        {"st2", "St2"},
-        {"loopHighCount", "High (s)"},
-        {"loopLowCount", "Low (s)"},
-    };
-    if (const auto it = labels.find(field); it != labels.end())
-        return it->second;
-    static const std::map<std::string_view, const char*> fan = {
-        {"Mode", "mode"},
-        {"SetPoint", "Set Point"},
-        {"DeadBand", "Dead-band"},
-        {"LowHyst", "Low Speed Hysteresis"},
-        {"HighHyst", "High Speed Hysteresis"},
-        {"LowVoltage", "Low Speed Voltage"},
-        {"HighVoltage", "High Speed Voltage"},
-        {"IOver", "Current over"},
-        {"IUnder", "Current under"},
-    };
-    // t1High .. t4Low: "T1 high" .. "T4 low".
-    if (field.size() > 2 && field[0] == 't' && field[1] >= '1' && field[1] <= '4')
-        return std::string("T") + field[1] + (field.substr(2) == "High" ? " high" : " low");
+    if (const FieldInfo* f = findField(field); f && *f->label)
+        return *f->group ? std::string(f->group) + " " + f->label : std::string(f->label);
+    if (field == "alarmEnable1") return "Alarm enables (electrical)";
+    if (field == "alarmEnable2") return "Alarm enables (temperatures)";
     // sensor2.gain: "Sensor 2 gain"; the calibration block by its role.
     if (field.size() > 8 && field.substr(0, 6) == "sensor" && field[7] == '.')
         return std::string("Sensor ") + field[6] + " " + std::string(field.substr(8));
-    if (field.size() > 4 && field.substr(0, 3) == "fan")
-        if (const auto it = fan.find(field.substr(4)); it != fan.end())
-            return std::string("FAN ") + field[3] + " " + it->second;
     return {};
 }

@@ -1,4 +1,4 @@
-// tqctl help [COMMAND] and tqctl fields --markdown.
+// tqctl help [COMMAND].
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -6,17 +6,13 @@
 
 #include "command.h"
 #include "help_texts.h"
-#include "params/field_table_markdown.h"
 
 namespace tqctl {
 namespace {
 
 int runHelp(Context& ctx, const std::vector<std::string>& args);
-int runFields(Context& ctx, const std::vector<std::string>& args);
 
 const Command kHelp{"help", "help [COMMAND]", "describe a command: usage, options, exit status", runHelp};
-const Command kFields{"fields", "fields --markdown", "print the manual's table of parameter fields",
-                      runFields};
 
 void printCommandList() {
     std::vector<const Command*> sorted;
@@ -48,14 +44,8 @@ int runHelp(Context&, const std::vector<std::string>& args) {
     return usageError(kHelp, "unknown command " + args[0]);
 }
 
-int runFields(Context&, const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0] != "--markdown") return usageError(kFields, "give --markdown");
-    std::fputs(FieldTableMarkdown().c_str(), stdout);
-    return 0;
-}
 
 const Registrar kRegisterHelp{kHelp};
-const Registrar kRegisterFields{kFields};
 
 }  // namespace
 }  // namespace tqctl

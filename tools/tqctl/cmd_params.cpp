@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command.h"
+#include "params/field_table_markdown.h"
 #include "params/parameter_assign.h"
 #include "params/parameter_fields.h"
 #include "params/tq_interface_doc.h"
@@ -202,8 +203,9 @@ const Command kShow{"show", "show FILE.tq [--json]", "print every value of a par
                     runShow};
 const Command kSet{"set", "set FILE.tq NAME=VALUE ...",
                    "change values of a parameter file by name and save it", runSet};
-const Command kFields{"fields", "fields",
-                      "list every scalar field: page, label, unit, kind and entry range", runFields};
+const Command kFields{"fields", "fields [--markdown]",
+                      "list every scalar field: page, label, unit, kind and entry range (--markdown: the manual's table)",
+                      runFields};
 
 // Opens `path` into `doc`, which has `view` attached.
 DocOutcome openFile(CTQ_InterfaceDoc& doc, TableView& view, const std::string& path) {
@@ -315,6 +317,10 @@ int runSet(Context&, const std::vector<std::string>& args) {
 }
 
 int runFields(Context&, const std::vector<std::string>& args) {
+    if (args.size() == 1 && args[0] == "--markdown") {
+        std::fputs(FieldTableMarkdown().c_str(), stdout);
+        return 0;
+    }
     if (!args.empty())
         return usageError(kFields, "unexpected argument " + args[0]);
     static const char* const kinds[] = {"plain", "temperature", "difference", "samples"};

@@ -115,21 +115,44 @@ const Details kDetails[] = {
      "  --search          try every bit rate until the boot loader answers\n"
      "  --boot-baud N     the boot loader's bit rate (default: the normal rate)\n"},
     {"flash",
-     "Writes a firmware image through the boot loader, reads it back to verify it, and starts\n"
-     "the new program. Exit 1 when no board answers, the file is bad or the write fails.\n\n"
+     "Writes a firmware image through the boot loader and starts the new program; with --verify it\n"
+     "first reads every written range back and compares it with the file. Exit 1 when no board\n"
+     "answers, the file is bad or the write fails, 2 when the read-back differs (the board then\n"
+     "stays in its boot loader so that the write can be repeated).\n\n"
      "options:\n"
+     "  --verify          read the image back and compare before starting it\n"
      "  --search          try every bit rate until the boot loader answers\n"
      "  --boot-baud N     the boot loader's bit rate (default: the normal rate)\n"
      "  --json            one JSON object on standard output\n\n"
      "example:\n"
-     "  tqctl --port /dev/ttyUSB0 flash tq_fw_0231.hex\n"},
+     "  tqctl --port /dev/ttyUSB0 flash tq_fw_0231.hex --verify\n"},
     {"fields",
-     "Prints the table of parameter fields (name, page label, register, type, default) as the\n"
-     "manual's Markdown page docs/manual/fields.md.\n\n"
+     "Lists every scalar field of a parameter set with its page, label, unit, kind (plain,\n"
+     "temperature, difference, samples) and the range the pages and tqctl set accept, one line a\n"
+     "field, tab-separated.\n\n"
      "options:\n"
-     "  --markdown        the page as Markdown (the one form there is)\n\n"
+     "  --markdown        the manual's table (docs/manual/fields.md) instead\n\n"
      "example (after changing the field description):\n"
      "  tqctl fields --markdown > docs/manual/fields.md\n"},
+    {"analyse",
+     "Reads a recorded runtime log and measures how Tr1 followed the largest change of Sp1 in the\n"
+     "range: the step, rise time (10-90 %), overshoot (% of the step), settling time (within the\n"
+     "band), steady-state error and noise (over the last 10 % of the range). A row's time is its\n"
+     "sample counter at 20 lines/s. Exit 1 when the log cannot be read or holds no step.\n\n"
+     "options:\n"
+     "  --from S          start of the range, seconds from the first row\n"
+     "  --to S            end of the range, seconds\n"
+     "  --band B          settling band in degrees (default: 2 % of the step)\n"
+     "  --json            the figures as one JSON object\n\n"
+     "example (compare two tunings):\n"
+     "  tqctl analyse run-kp2.txt --json > a.json; tqctl analyse run-kp3.txt --json > b.json\n"},
+    {"export",
+     "Converts a recorded runtime log to comma-separated text: a local ISO time column, the seconds\n"
+     "since the first row, then the log's 23 columns (status words as decimal numbers).\n\n"
+     "options:\n"
+     "  -o OUT.csv        the file to write\n\n"
+     "example:\n"
+     "  tqctl export LoggFile001.txt -o run.csv\n"},
     {"report",
      "Writes the one-page report of a parameter file (notes, regulator, fans, alarm limits,\n"
      "sensor calibrations) as a PDF, as the window prints it. Needs no display.\n\n"
