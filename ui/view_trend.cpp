@@ -53,7 +53,8 @@ TrendWindow* CTQ_InterfaceView::openLog(const QString& path) {
         if (running) frame_->statusBar()->showMessage(text);
         else frame_->statusBar()->clearMessage();
     };
-    auto* window = new TrendWindow(path, std::move(result.data), setup_, ChannelTable(), std::move(target), this);
+    // The Runtime page's channels: which are drawn and their ranges.
+    auto* window = new TrendWindow(path, std::move(result.data), setup_, channelTable_, std::move(target), this);
     window->show();
     return window;
 }
