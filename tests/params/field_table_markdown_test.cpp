@@ -1,5 +1,5 @@
 // The manual's field table: one row per scalar field, in the description's
-// order, with the register a download writes and the field's kind.
+// order, with its page, unit, range, the register a download writes and its type.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -41,17 +41,21 @@ TEST(FieldTableMarkdown, OneRowPerFieldInOrderWithRegisterAndKind) {
     defaults.ApplyDefaults();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto c = cells(rows[i]);
-        ASSERT_EQ(c.size(), 5u) << rows[i];
+        // Field | Page | Label | Unit | Range | Register | Type | Default
+        ASSERT_EQ(c.size(), 8u) << rows[i];
         EXPECT_EQ(c[0], std::string("`") + fields[i].name + "`");
-        EXPECT_EQ(c[3], fields[i].isFloat() ? "real" : "unsigned") << rows[i];
+        EXPECT_EQ(c[1], *fields[i].page ? fields[i].page : "–") << rows[i];
+        EXPECT_EQ(c[3], *fields[i].unit ? fields[i].unit : "–") << rows[i];
+        EXPECT_EQ(c[4], FieldRangeText(fields[i])) << rows[i];
+        EXPECT_EQ(c[6], fields[i].isFloat() ? "real" : "unsigned") << rows[i];
         // The register column names registers that a download writes with this field.
-        if (c[2] != "–") {
-            std::istringstream regs(c[2]);
+        if (c[5] != "–") {
+            std::istringstream regs(c[5]);
             for (std::string reg; std::getline(regs, reg, ',');)
                 EXPECT_EQ(registerFieldName(std::stoi(reg), defaults), fields[i].name) << rows[i];
         }
         const std::string label = fieldPageLabel(fields[i].name);
-        EXPECT_EQ(c[1], label.empty() ? "–" : label);
+        EXPECT_EQ(c[2], label.empty() ? "–" : label);
     }
 }
 
@@ -61,7 +65,7 @@ TEST(FieldTableMarkdown, DefaultsReadBackAsTheDefaultValues) {
     const auto rows = tableRows(FieldTableMarkdown());
     const auto fields = ParameterFields();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::string text = cells(rows[i])[4];
+        const std::string text = cells(rows[i])[7];
         if (fields[i].isFloat()) {
             EXPECT_EQ(std::stof(text), defaults.*std::get<float ParameterSet::*>(fields[i].member)) << rows[i];
         } else {
