@@ -72,7 +72,7 @@ TEST_F(RegisterCompareTest, ChangedRegistersAreReportedWithFieldLabelAndBothValu
     EXPECT_EQ(c.differences[0].documentValue, "20");
     EXPECT_EQ(c.differences[0].regulatorValue, "25");
     EXPECT_EQ(c.differences[1].field, "fan1Mode");
-    EXPECT_EQ(c.differences[1].label, "FAN 1 mode");
+    EXPECT_EQ(c.differences[1].label, "Fan 1 Mode");
     EXPECT_EQ(c.differences[1].documentValue, "0");
     EXPECT_EQ(c.differences[1].regulatorValue, "2");
     EXPECT_EQ(c.differences[2].reg, 63);
@@ -185,9 +185,9 @@ TEST(RegisterCompareNames, SensorRegistersByRoleAndCountTexts) {
     EXPECT_EQ(registerFieldName(90, doc), "sensor4.R1");
     EXPECT_EQ(registerFieldName(96, doc), "aux96");
     EXPECT_EQ(registerFieldName(43, doc), "");
-    EXPECT_EQ(fieldPageLabel("fan2HighVoltage"), "FAN 2 High Speed Voltage");
+    EXPECT_EQ(fieldPageLabel("fan2HighVoltage"), "Fan 2 High Speed Voltage");
     EXPECT_EQ(fieldPageLabel("aux31"), "");
-    EXPECT_EQ(fieldPageLabel("t3Low"), "T3 low");
+    EXPECT_EQ(fieldPageLabel("t3Low"), "T3 Low");
     EXPECT_EQ(fieldPageLabel("sensor2.Ro"), "Sensor 2 Ro");
     EXPECT_EQ(differenceCountText("Write parameter -- done,", 1),
               "Write parameter -- done, 1 difference");
