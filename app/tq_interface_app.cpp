@@ -30,7 +30,12 @@ void CTQ_InterfaceApp::exitWhenRunning() {
 
 QIcon CTQ_InterfaceApp::programIcon() { return QIcon(QStringLiteral(":/tq_interface.png")); }
 
-CTQ_InterfaceApp::~CTQ_InterfaceApp() { destroyMainFrame(); }
+// A splash whose time-out had not run yet (an exit within its first second)
+// goes with the application.
+CTQ_InterfaceApp::~CTQ_InterfaceApp() {
+    destroyMainFrame();
+    delete splash_;
+}
 
 void CTQ_InterfaceApp::destroyMainFrame() {
     delete frame_;
@@ -68,6 +73,7 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     connect(signals_, &TerminationSignals::terminationRequested, this, &CTQ_InterfaceApp::exitWhenRunning);
 
     auto* splash = new CSplashScreenEx(QStringLiteral("Startup..."), 1000, 13);
+    splash_ = splash;
     splash->showSplash();
 
     // The settings root: QSettings("Norvane", "TQ_Interface").

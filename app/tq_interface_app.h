@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QIcon>
 #include <functional>
 
@@ -10,6 +11,7 @@
 
 class CMainFrame;
 class SingleInstance;
+class CSplashScreenEx;
 class TerminationSignals;
 
 // Builds the document, the frame and the view for the command line; returns
@@ -39,6 +41,7 @@ public:
 private:
     void exitWhenRunning();
 
+    QPointer<CSplashScreenEx> splash_;  // until its time-out ends it
     SingleInstance* instance_ = nullptr;
     TerminationSignals* signals_ = nullptr;
     CMainFrame* frame_ = nullptr;
