@@ -42,7 +42,7 @@ namespace {
 
 // Pages whose editors add their What's This texts with their controls; their
 // missing texts are listed but do not fail. Remove a title once its page is done.
-const QStringList kPendingPages = {"Base", "Runtime", "Alarm", "Fan", "Sensor", "Regulator"};
+const QStringList kPendingPages = {};
 
 // Commands whose effect would end the test's connection or window, or change
 // the operator's settings.
@@ -249,7 +249,8 @@ TEST_F(HelpTest, EveryRegisteredWindowHasAWhatsThisTextOnEveryControl) {
         walk(QString::fromLatin1(entry.name), window.get());
         names << QString::fromLatin1(entry.name);
     }
-    for (const char* known : {"HelpWindow", "CAboutDlg", "CompareDialog"})
+    for (const char* known : {"HelpWindow", "CAboutDlg", "CompareDialog", "CSetValueDlg", "CCalibrationEditorDlg",
+                              "TrendWindow"})
         EXPECT_TRUE(names.contains(QLatin1String(known))) << known;
     EXPECT_TRUE(missing.empty()) << "controls without a What's This text:\n" << report(missing).toStdString();
 }

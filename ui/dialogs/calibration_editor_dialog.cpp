@@ -7,9 +7,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "ui/help/help_coverage.h"
+#include "ui/help/whats_this.h"
+#include "ui/tq_interface_view.h"
 #include "ui/widgets/numeric_entry.h"
 
 namespace {
@@ -17,6 +21,25 @@ namespace {
 const char* const kPointLabels[6] = {"T low (kelvin)", "R low (ohm)",     "T mid (kelvin)",
                                      "R mid (ohm)",    "T high (kelvin)", "R high (ohm)"};
 const char* const kCoefficientLabels[3] = {"coff A", "coff B", "Ro"};
+
+const char* const kPointTexts[6] = {
+    "T low\n\nThe lowest calibration temperature of the NTC, in kelvin (0 degrees Celsius is 273.15 K).",
+    "R low\n\nThe NTC's resistance at T low, in ohm.",
+    "T mid\n\nThe middle calibration temperature, in kelvin.",
+    "R mid\n\nThe NTC's resistance at T mid, in ohm.",
+    "T high\n\nThe highest calibration temperature, in kelvin.",
+    "R high\n\nThe NTC's resistance at T high, in ohm."};
+const char* const kCoefficientTexts[3] = {
+    "coff A\n\nThe platinum sensor's first coefficient A, per degree, in R = Ro (1 + A T + B T^2) with T in "
+    "degrees Celsius (3.908e-03 for a standard PT100 or PT1000).",
+    "coff B\n\nThe platinum sensor's second coefficient B, per degree squared (-5.775e-07 for a standard "
+    "sensor).",
+    "Ro\n\nThe platinum sensor's resistance at 0 degrees Celsius, in ohm (100 for a PT100, 1000 for a PT1000)."};
+
+// Opened from the Edit buttons of the Sensor page.
+const HelpCoverageRegistrar kCoverage{"CCalibrationEditorDlg", [](CTQ_InterfaceView& v) -> QWidget* {
+    return new CCalibrationEditorDlg(CalibrationEdits{}, &v);
+}};
 
 NumericEdit* numberEdit(double value, QWidget* parent) {
     auto* edit = new NumericEdit(parent);
@@ -55,6 +78,7 @@ CCalibrationEditorDlg::CCalibrationEditorDlg(const CalibrationEdits& e, QWidget*
         points_[i] = numberEdit(e.points[i], pointsBox);
         auto* label = new QLabel(QString::fromLatin1(kPointLabels[i]), pointsBox);
         label->setBuddy(points_[i]);
+        setHelpText(points_[i], kPointTexts[i]);
         const int row = i / 2;
         const int column = (i % 2) * 2;
         pointsGrid->addWidget(label, row, column);
@@ -67,6 +91,7 @@ CCalibrationEditorDlg::CCalibrationEditorDlg(const CalibrationEdits& e, QWidget*
         coefficients_[i] = numberEdit(e.coefficients[i], coefficientBox);
         auto* label = new QLabel(QString::fromLatin1(kCoefficientLabels[i]), coefficientBox);
         label->setBuddy(coefficients_[i]);
+        setHelpText(coefficients_[i], kCoefficientTexts[i]);
         coefficientGrid->addWidget(label, i, 0);
         coefficientGrid->addWidget(coefficients_[i], i, 1);
     }
@@ -79,6 +104,18 @@ CCalibrationEditorDlg::CCalibrationEditorDlg(const CalibrationEdits& e, QWidget*
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setHelpText(name_, "Name\n\nThe record's name, shown in the Sensor page's list (up to 255 characters).");
+    setHelpText(gain_, "Gain\n\nA factor that corrects the measurement of the input (1 leaves it as it is).");
+    setHelpText(offset_, "Offset\n\nA value added to the measurement of the input, to match a reference "
+                         "thermometer (0 leaves it as it is).");
+    setHelpText(mode_, "Mode\n\nNTC Stainhart mode: an NTC thermistor described by three points (temperature "
+                       "and resistance); the Steinhart-Hart coefficients are computed from them. PT mode: a "
+                       "platinum sensor described by A, B and Ro. Both sets of edits keep their values while the "
+                       "editor is open; OK writes those of the mode chosen.");
+    setHelpText(buttons->button(QDialogButtonBox::Ok), "OK\n\nWrites the values into the record. The regulator "
+                                                       "gets them with the next download.");
+    setHelpText(buttons->button(QDialogButtonBox::Cancel), "Cancel\n\nCloses the editor; the record stays as it "
+                                                           "was.");
     connect(mode_, &QComboBox::currentIndexChanged, pages_, &QStackedWidget::setCurrentIndex);
     mode_->setCurrentIndex(e.mode == kCalibrationModePt ? kCalibrationModePt : kCalibrationModeNtc);
     pages_->setCurrentIndex(mode_->currentIndex());

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "firmware/firmware_file.h"
+#include "ui/help/whats_this.h"
 
 namespace {
 
@@ -149,6 +150,27 @@ void CFirmwareDownloadDlg::buildLayout() {
     setTabOrder(buttons_[Go], verify_);
     setTabOrder(verify_, buttons_[Download]);
     setTabOrder(buttons_[Download], buttons_[Cancel]);
+    describeControls();
+}
+
+void CFirmwareDownloadDlg::describeControls() {
+    setHelpText(buttons_[Download], "Download\n\nWrites the chosen HEX file into the board through its boot "
+                                    "loader, record by record. With Verify after writing checked, the written "
+                                    "image is then read back and compared. On success the new firmware is "
+                                    "started and the dialog closes; on a failure the board stays in its boot "
+                                    "loader and the status line names the address.");
+    setHelpText(buttons_[Cancel], "Cancel\n\nStarts the firmware in the board again and closes the dialog "
+                                  "without writing anything.");
+    setHelpText(buttons_[SelectFile], "Select File\n\nChooses another Intel HEX file (.hex). The file is "
+                                      "checked at once; its program range is shown below the name.");
+    setHelpText(buttons_[Go], "Go\n\nStarts the firmware in the board (leaves the boot loader). The dialog "
+                              "stays open.");
+    setHelpText(buttons_[BoardId], "Board id\n\nSwitches the board to its boot loader and asks for its id, "
+                                   "shown as \"BLxx with id N is Locked/Unlocked\".");
+    setHelpText(buttons_[SearchBoard], "Search board\n\nSends the boot loader's wake-up sequence many times "
+                                       "(for a board that was just switched on), then asks for its id.");
+    setHelpText(verify_, "Verify after writing\n\nWhen checked (the default), the written firmware is read "
+                         "back and compared with the file before it is started.");
 }
 
 void CFirmwareDownloadDlg::refresh() {

@@ -57,6 +57,7 @@ protected:
 
 private:
     void buildLayout();
+    void describeControls();
     void refresh();
     void updateEnabled();
     void runOnWorker(std::function<void()> work, std::function<void()> done);

@@ -17,6 +17,7 @@
 #include "app/wait_cursor.h"
 #include "link/port_list.h"
 #include "ui/dialogs/colour_test_list.h"
+#include "ui/help/whats_this.h"
 
 namespace {
 
@@ -73,7 +74,36 @@ CGlobalSetupDlg::CGlobalSetupDlg(const GlobalSetupValues& values, const std::vec
                         colours_, defaultColours_, buttons};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
+    describeControls(buttons);
     fillFromValues();
+}
+
+void CGlobalSetupDlg::describeControls(QDialogButtonBox* buttons) {
+    setHelpText(port_, "Port\n\nThe serial port the regulator is connected to. Pick one from the list or type "
+                       "a device path. A /dev/serial/by-id name stays the same when a USB adapter is plugged "
+                       "in again.");
+    setHelpText(baud_, "Baudrate\n\nThe speed of the serial port for the regulator's protocol, in bits per "
+                       "second (110 to 256000). It must match the regulator's own setting.");
+    setHelpText(bootBaud_, "Boot Baudrate\n\nThe speed used for the boot loader during a firmware download, in "
+                           "bits per second (service mode only).");
+    setHelpText(fahrenheit_, "Fahrenheit\n\nWhen checked, temperatures are shown and entered in degrees "
+                             "Fahrenheit; otherwise in degrees Celsius. The regulator always works in Celsius.");
+    setHelpText(ieee_, "Runtimedata IEEE754 type\n\nWhen checked, the regulator sends its live data as "
+                       "IEEE 754 numbers (higher resolution) instead of the short format.");
+    setHelpText(sampleRate_, "Sample rate\n\nHow many live samples the log file keeps: 20 per second (every "
+                             "sample), 10 per second, 1 per second, or 1 every 10 seconds.");
+    setHelpText(stopAt65000_, "Stop at 65000 samples\n\nWhen checked, a log file ends by itself after 65000 "
+                              "rows.");
+    setHelpText(penWidth_, "Pen width\n\nThe width of the Runtime graph's traces in points, an integer from "
+                           "0 to 6 (0 draws the thinnest line).");
+    setHelpText(colours_, "Colours\n\nThe colours of the Runtime graph: background, grid and one per channel. "
+                          "Double-click a row to choose its colour.");
+    setHelpText(defaultColours_, "Set Default Color\n\nPuts every colour of the list back to its default.");
+    setHelpText(buttons->button(QDialogButtonBox::Ok),
+                "OK\n\nTakes the settings. An open port is closed and opened again with the new port "
+                "and speed.");
+    setHelpText(buttons->button(QDialogButtonBox::Cancel), "Cancel\n\nCloses the dialog without changing "
+                                                           "the settings.");
 }
 
 QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports) {

@@ -14,6 +14,7 @@
 #include "ui/dialogs/global_setup_model.h"
 
 class QCheckBox;
+class QDialogButtonBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,7 @@ public:
 private:
     QWidget* buildSerialGroup(const std::vector<std::string>& ports);
     QWidget* buildLogGroup();
+    void describeControls(QDialogButtonBox* buttons);
     QWidget* buildGraphGroup();
     void fillFromValues();
 

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "ui/help/whats_this.h"
 #include "ui/lamp_widget.h"
 #include "ui/pages/page_rules.h"
 #include "ui/widgets/numeric_entry.h"
@@ -52,6 +53,11 @@ CAlarmPage::CAlarmPage(ParameterSet* params, std::function<void()> modified, QWi
             lamp->setObjectName(QStringLiteral("%1Lamp").arg(QString::fromLatin1(limit.field)));
             grid->addWidget(lamp, k, 3);
             edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-00.00000")) + 12);
+            check->setWhatsThis(QStringLiteral("%1 %2\n\nWhen checked, the regulator raises an alarm when the "
+                                               "value passes this limit. When not checked, the alarm is off "
+                                               "and its limit is kept but cannot be edited.")
+                                    .arg(box->title(), check->text()));
+            setHelpText(lamp, "Alarm lamp\n\nFlashes while the regulator reports this alarm in its live data.");
             boxes_[index] = check;
             lamps_[index] = lamp;
             fields_[index] = limit.field;

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "ui/help/whats_this.h"
 #include "ui/widgets/numeric_entry.h"
 
 CBasePage::CBasePage(ParameterSet* params, std::function<void()> modified, QWidget* parent)
@@ -39,6 +40,11 @@ CBasePage::CBasePage(ParameterSet* params, std::function<void()> modified, QWidg
     grid->setRowStretch(2, 1);
     layout->addWidget(regulator, 2);
 
+    setHelpText(notes_, "Notes\n\nA free comment kept in the parameter file and printed in the report. It is "
+                        "not sent to the regulator.");
+    setHelpText(sensor_, "Temperature sensor\n\nThe calibration record sensor 1 (T1) uses, out of its 32 "
+                         "records. The same choice as the Sensor 1 list on the Sensor page; the record is "
+                         "sent with the next download.");
     connect(notes_, &QPlainTextEdit::textChanged, this, [this] {
         if (refreshing_) return;
         params_->notes = notes_->toPlainText().toStdString();

@@ -32,6 +32,13 @@ CFanPage::CFanPage(ParameterSet* params, std::function<void()> modified, QWidget
         QComboBox* mode = modes_[fan - 1] = new QComboBox(box);
         mode->setObjectName(QString::fromStdString(fanField(fan, "Mode")));
         for (const char* name : kFanModeNames) mode->addItem(QString::fromLatin1(name));
+        mode->setWhatsThis(QStringLiteral("Fan %1 Mode\n\nOff: the fan output is off. Always on: at the high "
+                                          "speed voltage. Cool, Heat, Cool and heat: the fan runs while the "
+                                          "regulator cools, heats or both, switching between low and high speed "
+                                          "around the set point. Algo: by the speeds and hystereses, without the "
+                                          "fan's own set point and dead-band. Fields a mode does not use are "
+                                          "disabled.")
+                               .arg(fan));
         modeLabel->setBuddy(mode);
         grid->addWidget(modeLabel, 0, 0);
         grid->addWidget(mode, 0, 1, 1, 2);

@@ -5,6 +5,39 @@
 
 #include "ui/widgets/numeric_entry.h"
 
+namespace {
+
+// The What's This text of a field, from its description: the label shown,
+// what kind of value it is, its unit and the range an entry must lie in.
+QString fieldHelpText(const ParameterField& f, const QString& label, const QString& range, bool celsius) {
+    const QString unit = QString::fromUtf8(FieldDisplayUnit(f, celsius));
+    QString text = label + QStringLiteral("\n\n");
+    switch (f.kind) {
+    case FieldKind::Temperature:
+        text += QStringLiteral("A temperature in %1 (the global setup chooses Celsius or Fahrenheit). ").arg(unit);
+        break;
+    case FieldKind::TemperatureDifference:
+        text += QStringLiteral("A temperature difference in %1 (in Fahrenheit it is shown x 1.8). ").arg(unit);
+        break;
+    case FieldKind::SampleCount:
+        text += QStringLiteral("A time in seconds. The regulator holds it as a whole number of samples of "
+                               "the sampling time ts, so the entry is rounded down to whole samples; at "
+                               "least one sample. ");
+        break;
+    case FieldKind::Plain:
+        text += unit.isEmpty() ? QStringLiteral("A number without a unit. ")
+                               : QStringLiteral("A value in %1. ").arg(unit);
+        break;
+    }
+    if (f.kind != FieldKind::SampleCount) text += range + QStringLiteral(". ");
+    text += QStringLiteral("An entry outside the range is marked red and not stored.\n\nField %1 of the "
+                           "parameter set.")
+                .arg(QString::fromLatin1(f.name));
+    return text;
+}
+
+}  // namespace
+
 FieldBinder::FieldBinder(ParameterSet* params, std::function<void()> modified, QObject* parent)
     : QObject(parent), params_(params), modified_(std::move(modified)) {}
 
@@ -116,6 +149,7 @@ void FieldBinder::show(const Binding& b) {
                     .trimmed();
     }
     b.edit->setToolTip(range);
+    b.edit->setWhatsThis(fieldHelpText(f, b.label->text(), range, celsius_));
     if (b.unit) b.unit->setText(QString::fromUtf8(FieldDisplayUnit(f, celsius_)));
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "ui/help/whats_this.h"
 #include "ui/pages/page_rules.h"
 #include "ui/widgets/numeric_entry.h"
 
@@ -82,8 +83,23 @@ CRegulatorPage::CRegulatorPage(ParameterSet* params, std::function<void()> modif
             binder_.edit(name)->setValue(binder_.shownValue(*loop));
         }
     });
+    describeControls();
     refreshFromDocument();
     setServiceMode(false);
+}
+
+void CRegulatorPage::describeControls() {
+    setHelpText(mode_, "Mode\n\nHow the regulator drives the main output: Off; Power (a fixed output up to Max "
+                       "power out); Algo (on/off with the Algo dead-band and hysteresis); P, PI, PD or PID (the "
+                       "PID constants). Fields a mode does not use are disabled. Bits 0-3 of the regulator "
+                       "word.");
+    setHelpText(trExternal_, "Tr external selected\n\nOption bit 0x10 of the regulator word: the actual value "
+                             "Tr is taken from the external input. Not used in mode Off.");
+    setHelpText(tcPowerInternal_, "Tc power internal mode\n\nOption bit 0x20 of the regulator word. Not used "
+                                  "in mode Off.");
+    setHelpText(loopTime_, "Loop time (service mode)\n\nWhen checked, the regulator alternates between the set "
+                           "points St1 for High (s) seconds and St2 for Low (s) seconds (bit 0x100 of the "
+                           "regulator word). A download made outside service mode clears it.");
 }
 
 QCheckBox* CRegulatorPage::flagBox(const char* text, std::uint32_t bit, QWidget* parent) {

@@ -27,6 +27,7 @@ public:
 
 private:
     QCheckBox* flagBox(const char* text, std::uint32_t bit, QWidget* parent);
+    void describeControls();
     void applyEnables();
 
     QComboBox* mode_;

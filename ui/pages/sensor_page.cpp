@@ -58,6 +58,14 @@ CSensorPage::CSensorPage(ParameterSet* params, std::function<void()> modified, Q
         summary->setMinimumSize(QFontMetrics(fixed).horizontalAdvance(QStringLiteral("Ro -0.00000000e+00 ")),
                                 QFontMetrics(fixed).lineSpacing() * 10);
         auto* edit = editButtons_[slot - 1] = new QPushButton(QStringLiteral("Edit"), box);
+        list->setWhatsThis(QStringLiteral(
+            "Sensor %1 calibrations\n\nThe 32 calibration records of sensor %1 (T%1). The record selected is the "
+            "one sent with the next download; its values are shown below. Edit > Copy (Ctrl+C) or the "
+            "right-click menu copies it, Edit > Paste (Ctrl+V) pastes a copied calibration into it after asking.")
+                               .arg(slot));
+        edit->setWhatsThis(QStringLiteral("Edit\n\nOpens the selected record of sensor %1 in the calibration "
+                                          "editor: name, gain, offset and the NTC points or PT coefficients.")
+                               .arg(slot));
         column->addWidget(list, 1);
         column->addWidget(summary);
         column->addWidget(edit, 0, Qt::AlignRight);

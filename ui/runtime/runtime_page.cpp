@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/global_setup.h"
+#include "ui/help/whats_this.h"
 #include "ui/runtime/runtime_page_logic.h"
 #include "ui/runtime/runtime_view.h"
 #include "ui/runtime/scope_viewer_ctrl.h"
@@ -51,6 +52,18 @@ CRuntimePage::CRuntimePage(ChannelTable& table, QWidget* parent)
     setTabOrder(list_, minus_);
     setTabOrder(minus_, plus_);
     setTabOrder(plus_, freezeBox_);
+
+    setHelpText(scope_, "Graph\n\nThe live values of the checked channels, newest at the right. Each channel "
+                        "is scaled between its own Min (bottom) and Max (top). Double-click to open the graph in "
+                        "the RuntimeData window.");
+    setHelpText(list_, "Channels\n\nCheck a channel to draw it. Max and Min are the values at the top and the "
+                       "bottom of the graph, in the channel's unit (degrees, percent, volts or amperes). "
+                       "Double-click a channel's name, Max or Min to change its range. The checks and ranges "
+                       "are saved with the parameter set.");
+    setHelpText(minus_, "-\n\nHalves the time between two samples of the graph (down to 0.125 s).");
+    setHelpText(plus_, "+\n\nDoubles the time between two samples of the graph (up to 64 s).");
+    setHelpText(freezeBox_, "Freeze\n\nWhen checked, the graphs stop taking new samples, so a trace can be "
+                            "looked at. Logging goes on.");
 
     connect(scope_, &CScopeViewerCtrl::doubleClicked, this, &CRuntimePage::showRuntimeView);
     connect(minus_, &QPushButton::clicked, this,

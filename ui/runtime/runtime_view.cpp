@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 #include <QStyle>
 
+#include "ui/help/whats_this.h"
 #include "ui/runtime/channel_lists.h"
 #include "ui/runtime/scope_viewer_ctrl.h"
 
@@ -56,6 +57,10 @@ CRuntimeView::CRuntimeView()
     const QRect list(client.width() - x(7) - listWidth, y(7), listWidth, y(232));
     const QRect scope(x(7), y(7), list.left() - x(1) - x(7), y(232));
     layout_ = RecordedLayout::record(scope, list, client);
+    setHelpText(scope_, "Graph\n\nThe same live graph as on the Runtime page, in a window of its own that can "
+                        "be resized or moved to another screen.");
+    setHelpText(legend_, "Channels\n\nThe names of the channels in their colours. Which channels are drawn, "
+                         "and their ranges, are chosen on the Runtime page.");
     resize(client);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     applyLayout();

@@ -4,8 +4,21 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
+#include "ui/help/help_coverage.h"
+#include "ui/help/whats_this.h"
+#include "ui/tq_interface_view.h"
 #include "ui/widgets/numeric_entry.h"
+
+namespace {
+
+// Opened from the Runtime page's channel list.
+const HelpCoverageRegistrar kCoverage{"CSetValueDlg", [](CTQ_InterfaceView& v) -> QWidget* {
+    return new CSetValueDlg(100.0, -100.0, &v);
+}};
+
+}  // namespace
 
 QString SetValueModel::maxText() const { return numeric_entry::format(max_, kPrecision); }
 QString SetValueModel::minText() const { return numeric_entry::format(min_, kPrecision); }
@@ -34,6 +47,11 @@ CSetValueDlg::CSetValueDlg(double max, double min, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(form, 1);
     layout->addWidget(buttons);
+    setHelpText(maxEdit_, "Max value\n\nThe channel's value at the top of the graph, in the channel's unit. "
+                          "Any number; below Min draws the channel upside down.");
+    setHelpText(minEdit_, "Min value\n\nThe channel's value at the bottom of the graph, in the channel's unit.");
+    setHelpText(buttons->button(QDialogButtonBox::Ok), "OK\n\nTakes the new range; the graph is redrawn with it.");
+    setHelpText(buttons->button(QDialogButtonBox::Cancel), "Cancel\n\nKeeps the channel's range as it was.");
     setTabOrder(maxEdit_, minEdit_);
     maxEdit_->setFocus();
     maxEdit_->selectAll();

@@ -14,7 +14,11 @@
 #include <QVBoxLayout>
 
 #include "app/global_setup.h"
+#include "runtime/log_format.h"
 #include "runtime/log_series.h"
+#include "ui/help/help_coverage.h"
+#include "ui/help/whats_this.h"
+#include "ui/tq_interface_view.h"
 #include "ui/trend/log_replay.h"
 #include "ui/trend/trend_canvas.h"
 
@@ -23,6 +27,22 @@ namespace {
 QString secondsText(const std::optional<double>& v) {
     return v ? QString::number(*v, 'f', 2) + QStringLiteral(" s") : QStringLiteral("not reached");
 }
+
+// Opened by File > Open log...: built here on a short log of a few rows.
+const HelpCoverageRegistrar kCoverage{"TrendWindow", [](CTQ_InterfaceView& v) -> QWidget* {
+    std::tm start{};
+    start.tm_year = 126;
+    start.tm_mday = 1;
+    std::string text = logHeader(start, "TQ-REG");
+    RuntimeSample sample{};
+    for (int i = 0; i < 4; ++i) {
+        sample.gTsCnt = static_cast<decltype(sample.gTsCnt)>(i);
+        text += logRow(sample);
+    }
+    text += logFooter(start);
+    LogReadResult read = readLogText(text.data(), text.size());
+    return new TrendWindow(QStringLiteral("coverage.txt"), std::move(read.data), v.setup(), ChannelTable(), {}, &v);
+}};
 
 }  // namespace
 
@@ -105,6 +125,25 @@ TrendWindow::TrendWindow(const QString& path, LogData log, const GlobalSetup& se
             .arg(log_->badRows() ? QStringLiteral(", %1 rows not read").arg(log_->badRows()) : QString()),
         this);
     info->setWordWrap(true);
+
+    setHelpText(canvas_, "Trend\n\nThe recorded channels against time in seconds. Wheel: zoom the time axis "
+                         "around the mouse. Drag: pan. Shift+drag or right drag: select a range (a set-point step) "
+                         "for the figures at the right. Double-click: zoom to fit. Dashed markers show where the "
+                         "status changed, with the alarm text.");
+    setHelpText(fit, "Zoom to fit\n\nShows the whole log.");
+    setHelpText(autoScale_, "Scale each channel to its own range\n\nWhen checked, each channel fills the height "
+                            "between its own lowest and highest value in the log. When not, each is drawn between "
+                            "the Min and Max of the default channel table.");
+    setHelpText(replayButton_, "Replay\n\nPlays the log through the status panel and the Runtime graph, from "
+                               "the selected range or the left edge of the chart, at the speed at the right. Refused "
+                               "while connected to the regulator. Click again to stop.");
+    setHelpText(speed_, "Replay speed\n\n1x plays the log in real time, 5x and 20x faster.");
+    setHelpText(save, "Save image...\n\nWrites the chart as shown into a PNG file.");
+    setHelpText(channels_, "Channels\n\nCheck a channel to draw it. Channels the log file does not hold are "
+                           "marked \"not logged\".");
+    setHelpText(figures_, "Step response\n\nFigures of the selected range, Tr1 against the set point Sp1: the "
+                          "step, rise time, overshoot in percent, settling time within the band, steady error and "
+                          "noise.");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(tools);
