@@ -103,7 +103,9 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
 
     send_ = new DoubleClickButton(QStringLiteral("SEND"), this);
     stop_ = new DoubleClickButton(QStringLiteral("STOP"), this);
-    stop_->setDefault(true);
+    // Enter presses a panel button only while it has the focus (as Space
+    // does): an Enter typed into a field never reaches STOP.
+    for (QPushButton* b : {send_, stop_}) b->setAutoDefault(true);
     send_->setToolTip(QStringLiteral("Send the parameters and start the regulator (Ctrl+Enter)"));
     stop_->setToolTip(QStringLiteral("Stop the regulator; double-click reboots it"));
     for (QPushButton* b : {send_, stop_}) b->setMinimumWidth(64);

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -258,18 +257,6 @@ void CTQ_InterfaceView::updateCommandUi() {
 void CTQ_InterfaceView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     updateUnits();
-}
-
-// STOP is the form's default button: an Enter that no field of the form
-// takes presses it.
-void CTQ_InterfaceView::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (panel_->stopButton()->isEnabled()) panel_->stopButton()->click();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void CTQ_InterfaceView::onAbout() {

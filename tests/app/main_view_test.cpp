@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -169,22 +168,6 @@ TEST_F(MainViewTest, LostRegulatorShowsItsErrorAndClearedFieldsOnThePanel) {
     view->updateCommandUi();
     EXPECT_FALSE(enabled(cmd::Disconnect));
     EXPECT_TRUE(enabled(cmd::Connect));
-}
-
-TEST_F(MainViewTest, EnterInTheFormPressesTheDefaultStopButton) {
-    int stops = 0;
-    QObject::connect(view->panel()->stopButton(), &QPushButton::clicked, [&stops] { ++stops; });
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(view, &enter);
-    EXPECT_EQ(stops, 0) << "STOP is disabled while the port is closed";
-
-    view->panel()->stopButton()->setEnabled(true);
-    QApplication::sendEvent(view, &enter);
-    EXPECT_EQ(stops, 1);
-    EXPECT_TRUE(view->panel()->messageText().startsWith(" Stop regulator error - error "));
-    QKeyEvent ctrlEnter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
-    QApplication::sendEvent(view, &ctrlEnter);
-    EXPECT_EQ(stops, 1) << "Ctrl+Enter is SEND, not STOP";
 }
 
 // Answers the next modal message box with `button` and records its text.

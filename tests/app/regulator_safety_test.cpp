@@ -1,28 +1,35 @@
-// Honest command results, the STOP double-click, the status text's
-// double-click and exiting while a log records, on the window against the
-// virtual regulator.
+// Honest command results, Enter in the form's fields, the STOP
+// double-click, the status text's double-click and exiting while a log
+// records, on the window against the virtual regulator.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
 #include "app/global_setup.h"
 #include "app/main_frame.h"
+#include "params/parameter_fields.h"
 #include "params/tq_interface_doc.h"
 #include "runtime/runtime_fan_out.h"
 #include "sim/virtual_regulator.h"
 #include "test_support.h"
+#include "ui/pages/sensor_page.h"
 #include "ui/status_panel.h"
+#include "ui/tab_strip.h"
 #include "ui/tq_interface_view.h"
+#include "ui/widgets/numeric_entry.h"
 
 namespace {
 
@@ -77,6 +84,28 @@ void answerNextMessageBox(QMessageBox::StandardButton button, QString* text,
     poll->start(20);
 }
 
+// Gives `target` the focus and presses `key` on the widget that has it, as
+// the keyboard does; false when the focus did not arrive.
+bool pressOnFocus(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    target->window()->activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
+    if (!spinUntil([target] { return QApplication::focusWidget() == target; }, 3000)) return false;
+    const QString text = key == Qt::Key_Return || key == Qt::Key_Enter ? QStringLiteral("\r") : QString();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QApplication::sendEvent(QApplication::focusWidget(), &release);
+    return true;
+}
+
+void typeText(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, c.unicode(), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
 void doubleClick(QWidget* target) {
     const QPointF at(target->rect().center());
     QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
@@ -125,6 +154,66 @@ TEST_F(WindowOnRegulator, FailedFlashAndRebootCommandsShowTheErrorText) {
                                        .arg(QString::fromLatin1(k.message)).arg(result)
                                        .arg(QString::fromLatin1(resultText(result))));
     }
+}
+
+// Enter in an entry field takes the value typed there and goes no further:
+// on every parameter page the regulator keeps running and the flags
+// (Autostart among them) keep their value. Only an Enter on STOP itself,
+// with the focus there, stops the regulator.
+TEST_F(WindowOnRegulator, EnterInAFieldTakesTheValueAndNeverStopsTheRegulator) {
+    ASSERT_TRUE(goOnline());
+    document.regulatorFlags = 6u | kRegulatorAutostart;  // PID, autostart
+    document.fan1Mode = 4;
+    document.alarmEnable2 = 0xFF;
+    view->onDocumentUpdate();
+    const ParameterSet flagsBefore = document;
+    regulator.clearReceived();
+    document.SetModifiedFlag(false);
+
+    struct Entry {
+        CTQ_InterfaceView::Page page;
+        const char* field;
+        const char* typed;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Entry entries[] = {
+        {CTQ_InterfaceView::BasePage, "st1", "15", Qt::Key_Return, Qt::NoModifier},
+        {CTQ_InterfaceView::AlarmPage, "t1High", "61.5", Qt::Key_Enter, Qt::KeypadModifier},
+        {CTQ_InterfaceView::FanPage, "fan1SetPoint", "27", Qt::Key_Return, Qt::NoModifier},
+        {CTQ_InterfaceView::RegulatorPage, "kP", "12.5", Qt::Key_Enter, Qt::KeypadModifier},
+    };
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.field);
+        view->tabs()->setCurrentIndex(e.page);
+        auto* edit = view->page(e.page)->findChild<NumericEdit*>(QString::fromLatin1(e.field));
+        ASSERT_NE(edit, nullptr);
+        ASSERT_TRUE(edit->isEnabled());
+        bool finished = false;
+        QObject::connect(edit, &QLineEdit::editingFinished, edit, [&finished] { finished = true; });
+        typeText(edit, QString::fromLatin1(e.typed));
+        ASSERT_TRUE(pressOnFocus(edit, e.key, e.modifiers));
+        EXPECT_TRUE(finished) << "Enter commits the field";
+        EXPECT_EQ(FindParameterField(e.field)->value(document), std::atof(e.typed));
+        EXPECT_EQ(edit->text(), QString::fromLatin1(e.typed));
+    }
+    EXPECT_TRUE(document.IsModified());
+
+    // The Sensor page has no entry field: Enter on its list changes nothing.
+    view->tabs()->setCurrentIndex(CTQ_InterfaceView::SensorPage);
+    ASSERT_TRUE(pressOnFocus(static_cast<CSensorPage*>(view->page(CTQ_InterfaceView::SensorPage))->list(1),
+                             Qt::Key_Return));
+    spinFor(300);  // anything the keys set off has gone out
+    EXPECT_FALSE(sent("$Q"));
+    EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeOnline);
+    EXPECT_NE(view->panel()->messageText(), " Stop regulator");
+    for (const char* flags : {"regulatorFlags", "fan1Mode", "fan2Mode", "alarmEnable1", "alarmEnable2"})
+        EXPECT_EQ(FindParameterField(flags)->value(document), FindParameterField(flags)->value(flagsBefore))
+            << flags;
+
+    ASSERT_TRUE(pressOnFocus(view->panel()->stopButton(), Qt::Key_Return));
+    EXPECT_TRUE(sent("$Q"));
+    EXPECT_EQ(document.regulatorFlags & kRegulatorAutostart, 0u);
 }
 
 // The first click stops the regulator; the double-click asks before the

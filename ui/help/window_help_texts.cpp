@@ -128,7 +128,8 @@ void describeStatusPanel(StatusPanel& panel) {
                                "start-up delay).");
     setHelpText(panel.sendButton(), "SEND (Ctrl+Enter)\n\nDownloads the parameter set to the regulator and "
                                     "starts it.");
-    setHelpText(panel.stopButton(), "STOP (Enter)\n\nStops the regulator. A double-click reboots it.");
+    setHelpText(panel.stopButton(), "STOP\n\nStops the regulator: a click, or Space or Enter while the button "
+                                    "has the focus. A double-click reboots it.");
 }
 
 void describeTabBar(QWidget& tabBar) {

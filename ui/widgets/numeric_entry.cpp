@@ -68,6 +68,13 @@ void NumericEdit::setValue(double value) {
 }
 
 void NumericEdit::keyPressEvent(QKeyEvent* event) {
+    // Enter commits the entry as leaving the field does (editingFinished)
+    // and ends there: it is not passed on to the form.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        QLineEdit::keyPressEvent(event);
+        event->accept();
+        return;
+    }
     const QString typed = event->text();
     const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!shortcut && typed.size() == 1 && typed.at(0).isPrint()) {
