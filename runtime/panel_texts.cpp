@@ -13,7 +13,7 @@ const char* panelFieldName(PanelField field)
 
 float displayTemperature(float celsius, bool showCelsius)
 {
-    if (showCelsius || celsius == 0.0f) return celsius;
+    if (showCelsius) return celsius;
     return celsius * 1.8f + 32.0f;
 }
 

@@ -29,8 +29,8 @@ inline constexpr int kClearedPanelFields = 12;
 // The panel label of a field ("Main", "I(main)", "FAN1", ...).
 const char* panelFieldName(PanelField field);
 
-// Degrees Celsius to the display unit: as received when `celsius`, else
-// value * 1.8 + 32 in single precision, except that exactly 0 stays 0.
+// Degrees Celsius to the display unit: as received when `showCelsius`, else
+// value * 1.8 + 32 in single precision (0 °C, the ice point, reads 32 °F).
 float displayTemperature(float celsius, bool showCelsius);
 
 struct PanelTexts {

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <bit>
 #include <cmath>
+#include <string>
 
 #include "app/connection_manager.h"
 #include "page_test_support.h"
@@ -17,6 +18,7 @@
 #include "ui/pages/fan_page.h"
 #include "ui/pages/page_rules.h"
 #include "ui/pages/regulator_page.h"
+#include "ui/status_panel.h"
 #include "ui/widgets/numeric_entry.h"
 
 namespace {
@@ -132,6 +134,32 @@ TEST_F(ParameterPages, FahrenheitShowsAndTakesTemperaturesAndDifferences) {
     view->setCelsius(true);
     EXPECT_EQ(regulator->binder().edit("st1")->text(), "25");
     EXPECT_EQ(regulator->binder().unit("st1")->text(), QStringLiteral("°C"));
+}
+
+// 0 °C (an ice-point calibration reads exactly 0.00) is 32 °F on the pages
+// and on the status panel, like any other temperature.
+TEST_F(ParameterPages, ZeroCelsiusIsThirtyTwoFahrenheitOnPageAndPanel) {
+    view->setCelsius(false);
+    document.st1 = 0.0f;
+    view->onDocumentUpdate();
+    auto* base = page<CBasePage>(CTQ_InterfaceView::BasePage);
+    EXPECT_EQ(base->binder().edit("st1")->text(), "32");
+    typeInto(base->binder().edit("st1"), QStringLiteral("50"));
+    EXPECT_FLOAT_EQ(document.st1, 10.0f);
+    typeInto(base->binder().edit("st1"), QStringLiteral("32"));
+    EXPECT_EQ(document.st1, 0.0f);
+
+    std::string zeros = "[7";
+    for (int i = 0; i < 25; ++i) zeros += " 0";
+    zeros += "]";
+    view->fanOut().refreshTick();
+    ASSERT_TRUE(view->fanOut().decode(zeros.c_str()));
+    ASSERT_TRUE(spinUntil([&] {
+        view->refreshControls();
+        return view->panel()->fieldText(PanelField::T1) != "--";
+    }, 3000));
+    for (PanelField f : {PanelField::T1, PanelField::T4, PanelField::Sp1, PanelField::Tr1})
+        EXPECT_EQ(view->panel()->fieldText(f), "32.00") << panelFieldName(f);
 }
 
 TEST_F(ParameterPages, LoopDurationsConvertByTheSampleTime) {

@@ -72,14 +72,15 @@ TEST(RuntimeFanOut, FanCurrentsOnlyInServiceMode)
     EXPECT_EQ(field(sink, PanelField::Fan2Current), "0.88");
 }
 
-TEST(RuntimeFanOut, FahrenheitDisplayKeepsZero)
+TEST(RuntimeFanOut, FahrenheitDisplayOfTemperatures)
 {
     RecordingSink sink;
     RuntimeFanOut fanOut(sink);
     fanOut.setCelsius(false);
     RuntimeSample s = distinctSample();
+    // The ice point of a calibration reads exactly 0 and is 32 °F like any other.
     const std::pair<float, const char*> cases[] = {{25.0f, "77.00"}, {-40.0f, "-40.00"},
-                                                   {0.0f, "0.00"}};
+                                                   {0.0f, "32.00"}};
     for (const auto& [celsius, shown] : cases) {
         s.fgTa1 = celsius;
         fanOut.refreshTick();
