@@ -73,6 +73,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     buildToolBar();
     buildStatusBar();
     rememberVerifyAfterDownload(settings);
+    setLockIndicatorReader(makePlatformLockReader());
 
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, &CMainFrame::updateCommands);
@@ -179,11 +180,11 @@ void CMainFrame::buildStatusBar() {
     connectionLabel_ = new QLabel(QStringLiteral("Connection status here"));
     connectionLabel_->setObjectName(QStringLiteral("connectionPane"));
     statusBar()->addPermanentWidget(connectionLabel_);
-    const char* names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
-        lockLabels_[i] = new QLabel(QString::fromLatin1(names[i]));
-        lockLabels_[i]->setEnabled(false);
+        lockLabels_[i] = new QLabel;
+        lockLabels_[i]->setObjectName(QStringLiteral("lockPane%1").arg(i));
         lockLabels_[i]->setContentsMargins(2, 0, 4, 0);
+        lockLabels_[i]->setMinimumWidth(lockLabels_[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 6);
         statusBar()->addPermanentWidget(lockLabels_[i]);
     }
     QAction* showStatus = commands_.value(cmd::ViewStatusBar);
@@ -301,16 +302,45 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
-// The lock panes follow the lock keys as the application sees them pressed.
+void CMainFrame::setLockIndicatorReader(std::unique_ptr<LockIndicatorReader> reader) {
+    lockReader_ = std::move(reader);
+    const QString tip = lockReader_ ? QString()
+                                    : QStringLiteral("The lock keys cannot be read on this display");
+    for (QLabel* pane : lockLabels_) pane->setToolTip(tip);
+    readLockIndicators();
+}
+
+QString CMainFrame::lockPaneText(int index) const { return lockLabels_[index]->text(); }
+
+// A pane shows its name while the lock is on; it stays blank while the lock
+// is off and whenever the state cannot be read, rather than guess.
+void CMainFrame::readLockIndicators() {
+    const std::optional<LockStates> states = lockReader_ ? lockReader_->read() : std::nullopt;
+    const bool on[3] = {states && states->caps, states && states->num, states && states->scroll};
+    const char* names[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) lockLabels_[i]->setText(on[i] ? QString::fromLatin1(names[i]) : QString());
+}
+
+// The lock panes are read again whenever a lock may have changed: on the
+// lock keys (a lock goes off on the key's release) and when the program
+// comes back from another window.
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const int index = key == Qt::Key_CapsLock ? 0 : key == Qt::Key_NumLock ? 1
-                          : key == Qt::Key_ScrollLock ? 2 : -1;
-        if (index >= 0 && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-            lockOn_[index] = !lockOn_[index];
-            lockLabels_[index]->setEnabled(lockOn_[index]);
-        }
+        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) readLockIndicators();
+        break;
+    }
+    case QEvent::ApplicationStateChange:
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() == Qt::ApplicationActive)
+            readLockIndicators();
+        break;
+    case QEvent::WindowActivate:
+        if (watched == this) readLockIndicators();
+        break;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

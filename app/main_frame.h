@@ -5,7 +5,9 @@
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
+#include "app/lock_indicators.h"
 #include "app/recent_file_list.h"
 
 class QAction;
@@ -44,6 +46,12 @@ public:
     void updateCommands();
     // Asked before the window closes (Exit, the close button); false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Where the lock panes read the keyboard's lock indicators (the platform's
+    // reader by default); null leaves the panes blank. Reads at once.
+    void setLockIndicatorReader(std::unique_ptr<LockIndicatorReader> reader);
+    // The text of the Caps (0), Num (1) or Scroll (2) Lock pane: "CAP", "NUM"
+    // or "SCRL" while that lock is on, empty while it is off or unknown.
+    QString lockPaneText(int index) const;
 
 public slots:
     void bringToFront();
@@ -69,6 +77,7 @@ private:
     void buildStatusBar();
     void rememberVerifyAfterDownload(QSettings& settings);
     void rebuildRecentMenu();
+    void readLockIndicators();
 
     QHash<int, QAction*> commands_;
     QMenu* fileMenu_ = nullptr;
@@ -80,7 +89,7 @@ private:
     QLabel* linkStateLabel_ = nullptr;
     QLabel* logLabel_ = nullptr;
     QLabel* lockLabels_[3] = {};
-    bool lockOn_[3] = {};
+    std::unique_ptr<LockIndicatorReader> lockReader_;
     RecentFileList recent_;
     std::function<void()> updater_;
     std::function<bool()> closeGuard_;
