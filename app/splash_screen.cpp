@@ -14,7 +14,12 @@ CSplashScreenEx::CSplashScreenEx(const QString& text, int timeoutMs, int styleFl
       text_(text), timeoutMs_(timeoutMs), style_(styleFlags), timer_(new QTimer(this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     timer_->setSingleShot(true);
-    connect(timer_, &QTimer::timeout, this, &CSplashScreenEx::hideSplash);
+    // Start-up lets events through to draw the progress texts, so the
+    // time-out may pass before the main window is up: the splash waits for it.
+    connect(timer_, &QTimer::timeout, this, [this] {
+        timedOut_ = true;
+        if (mainWindowShown_) hideSplash();
+    });
     setBitmap(drawDefaultBitmap());
 }
 
@@ -63,7 +68,10 @@ void CSplashScreenEx::hideSplash() {
     deleteLater();
 }
 
-void CSplashScreenEx::startTimeout() { timer_->start(timeoutMs_); }
+void CSplashScreenEx::mainWindowShown() {
+    mainWindowShown_ = true;
+    if (timedOut_) QTimer::singleShot(0, this, &CSplashScreenEx::hideSplash);
+}
 
 void CSplashScreenEx::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -1,6 +1,8 @@
 // The start-up splash: a borderless, top-most picture with one progress
-// text, faded in where the window system supports opacity, hidden a fixed
-// time after the main window is up.
+// text, faded in where the window system supports opacity. Its time-out
+// runs from the moment it is shown; it goes when the time-out has passed
+// and the main window is up, as soon as the event loop runs, so it stays at
+// least until the main window has been shown and never longer than needed.
 #pragma once
 
 #include <QPixmap>
@@ -22,8 +24,9 @@ public:
     void setText(const QString& text);  // redraws at once
     QString text() const { return text_; }
     void hideSplash();
-    // Starts the time-out now: the splash stays that long once the main window is up.
-    void startTimeout();
+    // The main window has been shown: the splash goes at the first pass of
+    // the event loop once its time-out has passed (at once if it has).
+    void mainWindowShown();
 
     static QPixmap drawDefaultBitmap();  // 270 x 287
 
@@ -37,4 +40,6 @@ private:
     int timeoutMs_;
     int style_;
     QTimer* timer_;
+    bool timedOut_ = false;
+    bool mainWindowShown_ = false;
 };

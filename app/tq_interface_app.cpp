@@ -112,6 +112,6 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     frame_->update();
     splash->setText(QStringLiteral("Startup..."));
     splash->raise();
-    splash->startTimeout();
+    splash->mainWindowShown();
     return true;
 }
