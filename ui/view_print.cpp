@@ -1,24 +1,28 @@
 // The view's report commands: File > Print, Print Preview, Print Setup and
-// Export PDF. One printer object keeps the operator's choices for the
-// session; it is made on first use (finding printers can take a moment).
+// Export PDF. One printer object keeps the operator's choices (printer and
+// paper) for the session; it is made on first use (finding printers can take
+// a moment). The preview's page count is kept in the settings.
 #include <QAction>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSettings>
 #include <memory>
 
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
+#include "app/global_setup.h"
 #include "app/main_frame.h"
 #include "app/tq_interface_app.h"
 #include "params/tq_interface_doc.h"
 #include "report/report_output.h"
 #include "report/report_printer.h"
+#include "ui/dialogs/print_preview_pages.h"
+#include "ui/dialogs/print_setup_dialog.h"
 #include "ui/tq_interface_view.h"
 
 namespace {
@@ -61,18 +65,25 @@ public:
         QPrintPreviewDialog dialog(&p, view_);
         connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
                 [this](QPrinter* target) { report::PrintReportOn(*target, input()); });
+        QSettings settings(QString::fromLatin1(settingsOrganization()), QString::fromLatin1(settingsApplication()));
+        showPreviewPages(dialog, loadPreviewPages(settings));
         dialog.exec();
+        savePreviewPages(settings, shownPreviewPages(dialog));
     }
 
     void setup() {
-        QPageSetupDialog dialog(&printer(), view_);
+        PrintSetupDialog dialog(printer(), pdfName(), view_);
         dialog.exec();
+    }
+
+    QString pdfName() const {
+        return report::DefaultReportPdfName(QString::fromStdString(view_->document()->GetPathName()),
+                                            QString::fromStdString(view_->document()->GetTitle()));
     }
 
     void exportPdf() {
         const report::ReportInput in = input();
-        const QString proposed = report::DefaultReportPdfName(
-            QString::fromStdString(view_->document()->GetPathName()), in.documentTitle);
+        const QString proposed = pdfName();
         QString path = QFileDialog::getSaveFileName(view_, QStringLiteral("Export PDF"), proposed,
                                                     QStringLiteral("PDF Files (*.pdf)"));
         if (path.isEmpty()) return;

@@ -1,5 +1,6 @@
 // The window's report commands: the File menu entries, the print dialog
-// with its one-page range, the preview, the page setup and Export PDF.
+// with its one-page range, the preview and its page count, Print Setup's
+// printer and paper, and Export PDF.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,17 +13,23 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
+#include <QComboBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
 #include "app/command_ids.h"
+#include "app/global_setup.h"
 #include "app/main_frame.h"
 #include "params/tq_interface_doc.h"
 #include "report_fixture.h"
+#include "ui/dialogs/print_preview_pages.h"
+#include "ui/dialogs/print_setup_dialog.h"
 #include "ui/tq_interface_view.h"
 
 using namespace testing_report;
@@ -104,9 +111,105 @@ TEST_F(WindowReportTest, PrintDialogOffersOnlyTheOnePage) {
     EXPECT_TRUE(shown);
 }
 
-TEST_F(WindowReportTest, PreviewAndPageSetupOpenTheirDialogs) {
-    EXPECT_TRUE(withDialog<QPrintPreviewDialog>(cmd::FilePrintPreview, [](QPrintPreviewDialog* d) { d->reject(); }));
-    EXPECT_TRUE(withDialog<QPageSetupDialog>(cmd::FilePrintSetup, [](QPageSetupDialog* d) { d->reject(); }));
+// The preview opens showing as many pages as it did when it was last
+// closed ("PreviewPages" of "Settings").
+TEST_F(WindowReportTest, PreviewKeepsItsPageCountInTheSettings) {
+    QSettings settings(QString::fromLatin1(settingsOrganization()), QString::fromLatin1(settingsApplication()));
+    settings.remove(QLatin1String(kPreviewPagesKey));
+    auto modeOf = [](QPrintPreviewDialog* d) { return d->findChild<QPrintPreviewWidget*>()->viewMode(); };
+    QPrintPreviewWidget::ViewMode opened = QPrintPreviewWidget::AllPagesView;
+    ASSERT_TRUE(withDialog<QPrintPreviewDialog>(cmd::FilePrintPreview, [&](QPrintPreviewDialog* d) {
+        opened = modeOf(d);
+        // The operator switches to two pages side by side with the tool bar.
+        for (QAction* a : d->findChildren<QAction*>())
+            if (a->text() == QLatin1String("Show facing pages")) a->trigger();
+        d->reject();
+    }));
+    EXPECT_EQ(opened, QPrintPreviewWidget::SinglePageView) << "one page without a stored count";
+    settings.sync();
+    EXPECT_EQ(settings.value(QLatin1String(kPreviewPagesKey)).toInt(), 2);
+
+    ASSERT_TRUE(withDialog<QPrintPreviewDialog>(cmd::FilePrintPreview, [&](QPrintPreviewDialog* d) {
+        opened = modeOf(d);
+        d->findChild<QPrintPreviewWidget*>()->setSinglePageViewMode();
+        d->reject();
+    }));
+    EXPECT_EQ(opened, QPrintPreviewWidget::FacingPagesView);
+    settings.sync();
+    EXPECT_EQ(settings.value(QLatin1String(kPreviewPagesKey)).toInt(), 1);
+
+    // Any other stored value opens one page.
+    settings.setValue(QLatin1String(kPreviewPagesKey), 7);
+    settings.sync();
+    ASSERT_TRUE(withDialog<QPrintPreviewDialog>(cmd::FilePrintPreview, [&](QPrintPreviewDialog* d) {
+        opened = modeOf(d);
+        d->reject();
+    }));
+    EXPECT_EQ(opened, QPrintPreviewWidget::SinglePageView);
+}
+
+// Print Setup chooses where the report goes and on what paper; the choice
+// stays for the next print and Print Setup, and Cancel changes nothing. A
+// machine without printers still offers "Print to PDF".
+TEST_F(WindowReportTest, PrintSetupChoosesPrinterAndPaperForTheNextPrint) {
+    QStringList offered;
+    ASSERT_TRUE(withDialog<PrintSetupDialog>(cmd::FilePrintSetup, [&](PrintSetupDialog* d) {
+        for (int i = 0; i < d->destinationBox()->count(); ++i) offered << d->destinationBox()->itemText(i);
+        d->destinationBox()->setCurrentIndex(d->destinationBox()->findText("Print to PDF"));
+        d->paperBox()->setCurrentIndex(d->paperBox()->findText(QPageSize(QPageSize::Letter).name()));
+        d->landscapeButton()->setChecked(true);
+        d->accept();
+    }));
+    EXPECT_EQ(offered.value(offered.size() - 1), "Print to PDF");
+
+    auto chosenNow = [this](const std::function<void(PrintSetupDialog*)>& close) {
+        QString shown;
+        EXPECT_TRUE(withDialog<PrintSetupDialog>(cmd::FilePrintSetup, [&](PrintSetupDialog* d) {
+            shown = d->destinationBox()->currentText() + '|' + d->paperBox()->currentText() + '|' +
+                    (d->landscapeButton()->isChecked() ? "landscape" : "portrait");
+            close(d);
+        }));
+        return shown;
+    };
+    const QString letter = "Print to PDF|" + QPageSize(QPageSize::Letter).name() + "|landscape";
+    EXPECT_EQ(chosenNow([](PrintSetupDialog* d) {
+        d->paperBox()->setCurrentIndex(d->paperBox()->findText(QPageSize(QPageSize::A5).name()));
+        d->reject();
+    }), letter);
+    EXPECT_EQ(chosenNow([](PrintSetupDialog* d) { d->reject(); }), letter) << "Cancel keeps the choice";
+
+    // The print dialog starts from the same printer.
+    QString printTo;
+    QPageSize paper;
+    ASSERT_TRUE(withDialog<QPrintDialog>(cmd::FilePrint, [&](QPrintDialog* dialog) {
+        printTo = dialog->printer()->outputFileName();
+        paper = dialog->printer()->pageLayout().pageSize();
+        dialog->reject();
+    }));
+    EXPECT_TRUE(printTo.endsWith("Untitled.pdf")) << printTo.toStdString();
+    EXPECT_TRUE(paper.isEquivalentTo(QPageSize(QPageSize::Letter))) << paper.name().toStdString();
+}
+
+// The model behind the dialog, with printers as a machine might have them.
+TEST(PrintSetupModel, OffersThePrintersThenPdfAndAppliesTheChoice) {
+    const PrintSetupModel none({}, {});
+    EXPECT_EQ(none.destinations(), QStringList{"Print to PDF"});
+    EXPECT_FALSE(none.paperSizes(none.pdfDestination()).isEmpty());
+
+    const PrintSetupModel two({"Office", "Lab"}, "Lab");
+    EXPECT_EQ(two.destinations(), (QStringList{"Office", "Lab", "Print to PDF"}));
+    QPrinter printer(QPrinter::HighResolution);
+    two.apply(two.pdfDestination(), QPageSize(QPageSize::A5), QPageLayout::Landscape, "out.pdf", printer);
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), "out.pdf");
+    EXPECT_TRUE(printer.pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(two.destinationOf(printer), two.pdfDestination());
+    // The size shown first: the one in use when the destination takes it.
+    const QList<QPageSize> sizes = two.paperSizes(two.pdfDestination());
+    EXPECT_TRUE(sizes.value(two.paperIndex(two.pdfDestination(), QPageSize(QPageSize::A5)))
+                    .isEquivalentTo(QPageSize(QPageSize::A5)));
+    EXPECT_EQ(two.paperIndex(two.pdfDestination(), QPageSize(QPageSize::B7)), 0);
 }
 
 TEST_F(WindowReportTest, ExportPdfWritesTheReportUnderTheChosenName) {
