@@ -19,8 +19,9 @@ public:
     virtual int setAddress(std::uint32_t address) = 0;
     virtual int writeData(const std::uint8_t* bytes, int count, bool swap,
                           std::uint32_t& reply) = 0;
-    // "d01": eight 16-bit words from the current address, which then
-    // advances past them; `address` is where the board read them.
+    // "d01": eight 16-bit words from the current address; `address` is where
+    // the board read them. Whether the address then moves past them differs
+    // between boards.
     virtual int readData(std::uint32_t& address, std::array<std::uint32_t, 8>& words) = 0;
     virtual int runUserProgram() = 0;    // "g\n\r"
 };

@@ -93,7 +93,8 @@ public:
     // The write loop alone; true when no record stopped it.
     bool writeImage(IntelHexFile& file);
     // Reads back everything the last writeImage wrote ("a%06X" at the start
-    // of each run, then "d01" per eight words) and compares it. The status
+    // of each run, then "d01" per eight words, with "a%06X" before each read
+    // on a board whose "d01" does not move its address on) and compares it. The status
     // line then reads "Verify ok, time %d s" or names the first address
     // that differs or could not be read.
     bool verifyImage();
@@ -108,6 +109,9 @@ public:
     // in the last verification.
     std::uint32_t verifyFailedAt() const { return verifyFailedAt_; }
     const WrittenImage& written() const { return written_; }
+    // True when the last verification found that the board's "d01" leaves
+    // its address where it was, so that the address was set before each read.
+    bool readBackSetsAddress() const { return readBackSetsAddress_; }
 
 private:
     void identifyBoard();
@@ -119,6 +123,10 @@ private:
     // `run`; false (and verifyFailedAt_ set) at the first difference.
     bool compareBlock(const WrittenImage::Run& run, std::size_t offset,
                       const std::array<std::uint32_t, 8>& words);
+    // Reads the block at `at` (the address already set when `addressIsSet`);
+    // a link result code, or a negative value when setting the address failed.
+    int readBlock(std::uint32_t at, bool addressIsSet, std::uint32_t& readAt,
+                  std::array<std::uint32_t, 8>& words);
 
     BootLoaderLink& link_;
     FirmwareLoaderObserver* observer_;
@@ -131,6 +139,7 @@ private:
     WrittenImage written_;
     std::int64_t writeStartMs_ = 0;
     std::uint32_t verifyFailedAt_ = 0;
+    bool readBackSetsAddress_ = false;
 };
 
 // "BL%c%c with id %X is %s" with "Locked" or "Unlocked".

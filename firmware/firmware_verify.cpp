@@ -7,6 +7,8 @@
 namespace {
 
 constexpr std::uint32_t kAddressMask = 0xFFFFFF;   // the boot loader's 24 bits
+// readBlock's result when the address could not be set (not a link code).
+constexpr int kReadBlockAddressFailed = -1;
 
 // Byte `index` (0..15) of a read-back block: the words hold the bytes in
 // file order, first byte in the high half, as "p" sent them.
@@ -28,6 +30,25 @@ bool FirmwareLoader::compareBlock(const WrittenImage::Run& run, std::size_t offs
     return true;
 }
 
+// Boards differ in what "d01" does to the loader's address: some move it past
+// the eight words they read, others leave it where it was. Each run starts
+// with "a%06X"; when a later block comes back from another address than the
+// one asked for, the address is set again and the block read once more, and
+// from then on the address is set before every read of this verification.
+int FirmwareLoader::readBlock(std::uint32_t at, bool addressIsSet, std::uint32_t& readAt,
+                              std::array<std::uint32_t, 8>& words) {
+    if (!addressIsSet && readBackSetsAddress_ && link_.setAddress(at) != 0)
+        return kReadBlockAddressFailed;
+    int result = link_.readData(readAt, words);
+    if (result == 0 && readAt != (at & kAddressMask) && !addressIsSet && !readBackSetsAddress_) {
+        readBackSetsAddress_ = true;
+        if (link_.setAddress(at) != 0)
+            return kReadBlockAddressFailed;
+        result = link_.readData(readAt, words);
+    }
+    return result;
+}
+
 bool FirmwareLoader::verifyImage() {
     const std::vector<WrittenImage::Run> runs = written_.runs();
     int blocks = 0;
@@ -36,6 +57,7 @@ bool FirmwareLoader::verifyImage() {
     startPhase(LoaderPhase::Verifying, blocks);
     setProgress(0);
     verifyFailedAt_ = 0;
+    readBackSetsAddress_ = false;
 
     const std::int64_t startMs = writeStartMs_;   // the seconds go on from the write
     bool ok = true;
@@ -56,7 +78,12 @@ bool FirmwareLoader::verifyImage() {
                 observer_->beforeRecord();
             std::uint32_t readAt = 0;
             std::array<std::uint32_t, 8> words{};
-            if (link_.readData(readAt, words) != 0 || readAt != (at & kAddressMask)) {
+            const int result = readBlock(at, offset == 0, readAt, words);
+            if (result == kReadBlockAddressFailed) {
+                verifyFailedAt_ = at;
+                setStatus("Error to set base adress at %06X, time %d s", at, startMs);
+                ok = false;
+            } else if (result != 0 || readAt != (at & kAddressMask)) {
                 verifyFailedAt_ = at;
                 setStatus("Error to read data at %06X, time %d s", at, startMs);
                 ok = false;

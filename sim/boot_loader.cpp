@@ -147,7 +147,8 @@ Reply BootLoader::readWords()
         text += word;
         at = (at + 2) & kAddressMask;
     }
-    address_ = at;
+    if (readAdvances_)
+        address_ = at;
     r.data = {text};
     return r;
 }

@@ -30,6 +30,7 @@ RegulatorServer::RegulatorServer(SimOptions options) : options_(std::move(option
 {
     output_.setBaud(options_.baud);
     board_.version = options_.version;
+    board_.loader.setReadAdvances(options_.readBackAdvances);
     if (options_.demo)
         applyDemoSettings(board_.bank);
     if (!options_.transcriptPath.empty())

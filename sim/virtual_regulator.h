@@ -20,6 +20,7 @@ struct SimOptions {
     bool demo = false;             // PID mode, started, fans on, St1 10 deg C (also in FLASH)
     std::string version = "TQ-REG V0.215 virtual";  // data line of "$V"
     std::string transcriptPath;    // every streamed runtime line is appended here ("" = none)
+    bool readBackAdvances = true;  // the loader's "d01" moves its address on (else it stays)
 };
 
 // Counts are per received command, except StreamStops (per runtime line)

@@ -25,7 +25,7 @@ int usage(const char* argv0)
 {
     std::fprintf(stderr,
                  "usage: %s [--link PATH] [--baud N] [--latency MS] [--format 6|7] [--demo]\n"
-                 "       [--transcript FILE] [--fault NAME[@REG]]\n"
+                 "       [--transcript FILE] [--fault NAME[@REG]] [--read-back advance|fixed]\n"
                  "  --link PATH   symlink to the port (replaced if stale)\n"
                  "  --baud N      pace the output to N baud (default: no pacing)\n"
                  "  --latency MS  delay every reply by MS milliseconds\n"
@@ -34,7 +34,9 @@ int usage(const char* argv0)
                  "  --transcript FILE  append every streamed runtime line to FILE\n"
                  "  --fault NAME[@REG] misbehave from the start: no-echo, echo-without-data,\n"
                  "                late-reply, garbage or wrong-write-reply; with @REG only\n"
-                 "                when that register is accessed\n",
+                 "                when that register is accessed\n"
+                 "  --read-back advance|fixed  whether the boot loader's \"d01\" moves its\n"
+                 "                address past the words it read (default: advance)\n",
                  argv0);
     return 64;
 }
@@ -106,6 +108,11 @@ int main(int argc, char** argv)
             if (!parseFault(argv[++i], fault))
                 return usage(argv[0]);
             faults.push_back(fault);
+        } else if (arg == "--read-back" && hasValue) {
+            const std::string mode = argv[++i];
+            if (mode != "advance" && mode != "fixed")
+                return usage(argv[0]);
+            options.readBackAdvances = mode == "advance";
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {

@@ -61,7 +61,8 @@ public:
             const std::uint32_t at = current + 2 * i;
             words[i] = byteAt(at) << 8 | byteAt(at + 1);
         }
-        current += 16;
+        if (readAdvances)
+            current += 16;
         ++reads;
         return 0;
     }
@@ -80,6 +81,7 @@ public:
     std::vector<std::string> commands;
     std::map<std::uint32_t, std::uint8_t> memory;   // byte address -> byte
     std::uint32_t current = 0;
+    bool readAdvances = true;   // "d01" moves the address past the words read
     int writes = 0;
     int reads = 0;
     std::set<std::uint32_t> flipped;

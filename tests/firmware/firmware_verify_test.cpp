@@ -32,10 +32,13 @@ struct Loaded {
     IntelHexFile reader;
 };
 
-class FirmwareVerifyTest : public ::testing::Test {
+// Run against both readings of "d01": the address moves past the words read,
+// or it stays where it was.
+class FirmwareVerifyTest : public ::testing::TestWithParam<bool> {
 protected:
-    FirmwareVerifyTest() : loader(link, &observer) {}
+    FirmwareVerifyTest() : loader(link, &observer) { link.readAdvances = GetParam(); }
     void SetUp() override { ASSERT_TRUE(loader.boardId()); }
+    bool advances() const { return GetParam(); }
     std::vector<std::string> commandsAfterLastWrite() const {
         std::vector<std::string> tail;
         for (auto it = link.commands.rbegin(); it != link.commands.rend() && (*it)[0] != 'p'; ++it)
@@ -86,33 +89,38 @@ TEST(WrittenImage, AWriteStartingAnOddDistanceIntoARunStartsItsOwnRun) {
     EXPECT_TRUE(WrittenImage().runs().empty());
 }
 
-TEST_F(FirmwareVerifyTest, ReadsEveryRunBackBeforeStartingTheProgram) {
+TEST_P(FirmwareVerifyTest, ReadsEveryRunBackBeforeStartingTheProgram) {
     Loaded image(hextest::image({{0x000300, pattern(40, 1)}, {0x010000, pattern(16, 2)}}));
     EXPECT_EQ(loader.download(image.reader, true, true), DownloadOutcome::Written);
-    // Two runs: 40 bytes need three reads, 16 bytes one; then the program starts.
-    EXPECT_EQ(commandsAfterLastWrite(),
-              (std::vector<std::string>{"a000300\n\r", "d01\n\r", "d01\n\r", "d01\n\r", "a010000\n\r",
-                                        "d01\n\r", "g\n\r"}));
+    // Two runs: 40 bytes need three reads, 16 bytes one; then the program
+    // starts. A board that keeps its address shows it at the second read,
+    // which is repeated after setting the address, as is every later read.
+    const std::vector<std::string> advancing{"a000300\n\r", "d01\n\r", "d01\n\r", "d01\n\r",
+                                             "a010000\n\r", "d01\n\r", "g\n\r"};
+    const std::vector<std::string> fixed{"a000300\n\r", "d01\n\r", "d01\n\r", "a000310\n\r", "d01\n\r",
+                                         "a000320\n\r", "d01\n\r", "a010000\n\r", "d01\n\r", "g\n\r"};
+    EXPECT_EQ(commandsAfterLastWrite(), advances() ? advancing : fixed);
+    EXPECT_EQ(loader.readBackSetsAddress(), !advances());
     EXPECT_EQ(loader.statusText(), "Verify ok, time 0 s");
     EXPECT_EQ(observer.phases, (std::vector<LoaderPhase>{LoaderPhase::Writing, LoaderPhase::Verifying}));
     EXPECT_EQ(observer.ranges.back(), 4);
 }
 
-TEST_F(FirmwareVerifyTest, WithoutVerificationNothingIsReadBack) {
+TEST_P(FirmwareVerifyTest, WithoutVerificationNothingIsReadBack) {
     Loaded image(hextest::image({{0x000300, pattern(32, 1)}}));
     EXPECT_EQ(loader.download(image.reader, true, false), DownloadOutcome::Written);
     EXPECT_EQ(link.reads, 0);
     EXPECT_EQ(link.commands.back(), "g\n\r");
 }
 
-TEST_F(FirmwareVerifyTest, AByteThatReadsBackDifferentlyIsReportedAndTheBoardStaysInItsLoader) {
+TEST_P(FirmwareVerifyTest, AByteThatReadsBackDifferentlyIsReportedAndTheBoardStaysInItsLoader) {
     Loaded image(hextest::image({{0x000300, pattern(64, 4)}}));
     link.flipped.insert(0x000325);
     EXPECT_EQ(loader.download(image.reader, true, true), DownloadOutcome::VerifyFailed);
     EXPECT_EQ(loader.verifyFailedAt(), 0x000325u);
     EXPECT_EQ(loader.statusText(), "Verify error at 000325, time 0 s");
     EXPECT_NE(link.commands.back(), "g\n\r");
-    EXPECT_EQ(link.reads, 3) << "reading stops at the block with the difference";
+    EXPECT_EQ(link.reads, advances() ? 3 : 4) << "reading stops at the block with the difference";
 
     // Repeating the download once the cell is good again succeeds.
     link.flipped.clear();
@@ -120,7 +128,7 @@ TEST_F(FirmwareVerifyTest, AByteThatReadsBackDifferentlyIsReportedAndTheBoardSta
     EXPECT_EQ(link.commands.back(), "g\n\r");
 }
 
-TEST_F(FirmwareVerifyTest, OnlyTheFilesBytesAreCompared) {
+TEST_P(FirmwareVerifyTest, OnlyTheFilesBytesAreCompared) {
     // An odd record is padded with an erased byte on the wire; bytes past the
     // end of a run in the last block are not the file's and are ignored.
     Loaded image(hextest::record(0, 0x0300, pattern(5, 1)) + hextest::endOfFile());
@@ -128,7 +136,7 @@ TEST_F(FirmwareVerifyTest, OnlyTheFilesBytesAreCompared) {
     EXPECT_EQ(loader.download(image.reader, true, true), DownloadOutcome::Written);
 }
 
-TEST_F(FirmwareVerifyTest, AFailedReadStopsWithItsAddress) {
+TEST_P(FirmwareVerifyTest, AFailedReadStopsWithItsAddress) {
     Loaded image(hextest::image({{0x000300, pattern(48, 6)}}));
     link.failReadAt = 0x000310;
     EXPECT_EQ(loader.download(image.reader, true, true), DownloadOutcome::VerifyFailed);
@@ -143,9 +151,35 @@ TEST_F(FirmwareVerifyTest, AFailedReadStopsWithItsAddress) {
     EXPECT_EQ(loader.statusText(), "Error to set base adress at 000400, time 0 s");
 }
 
-TEST_F(FirmwareVerifyTest, AFailedWriteIsNotVerified) {
+TEST_P(FirmwareVerifyTest, AFailedWriteIsNotVerified) {
     Loaded image(hextest::image({{0x000300, pattern(32, 1)}}));
     link.failWriteAt = 0x000310;
     EXPECT_EQ(loader.download(image.reader, true, true), DownloadOutcome::WriteFailed);
     EXPECT_EQ(link.reads, 0);
 }
+
+TEST_P(FirmwareVerifyTest, AReadBackFromTheWrongAddressIsAnErrorWithItsAddress) {
+    // A board that answers "d01" from an address other than the one just set
+    // (a garbled or wrong address field) is not taken at its word.
+    Loaded image(hextest::image({{0x000300, pattern(48, 6)}}));
+    struct Skewed : FakeBootLoader {
+        int readData(std::uint32_t& address, std::array<std::uint32_t, 8>& words) override {
+            const int result = FakeBootLoader::readData(address, words);
+            if (address == 0x000310)
+                address = 0x000312;
+            return result;
+        }
+    } skewed;
+    skewed.readAdvances = advances();
+    FirmwareLoader other(skewed);
+    ASSERT_TRUE(other.boardId());
+    ASSERT_TRUE(other.writeImage(image.reader));
+    EXPECT_FALSE(other.verifyImage());
+    EXPECT_EQ(other.statusText(), "Error to read data at 000310, time 0 s");
+    EXPECT_EQ(other.verifyFailedAt(), 0x000310u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadBack, FirmwareVerifyTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Advance") : std::string("Fixed");
+                         });

@@ -149,3 +149,47 @@ TEST_F(FlashEndToEnd, SessionSwitchesToTheBootRateAndBack) {
     EXPECT_EQ(sim.sim().flashWords(), expectedWords(blocks));
     EXPECT_TRUE(sim.link().isOpen());
 }
+
+// Verification over the wire against both readings of "d01" in the boot
+// loader: a good image verifies, a word that did not take the write is named
+// by its address and the board stays in its loader.
+class VerifyEndToEnd : public ::testing::TestWithParam<bool> {
+protected:
+    static sim::SimOptions options() {
+        sim::SimOptions o;
+        o.readBackAdvances = GetParam();
+        return o;
+    }
+    void SetUp() override {
+        ASSERT_EQ(sim.error(), "");
+        sim.link().setTimeout(1.0);
+        ASSERT_TRUE(loader.boardId());
+    }
+    SimLink sim{options()};
+    SerialBootLoaderLink link{sim.link()};
+    FirmwareLoader loader{link};
+};
+
+TEST_P(VerifyEndToEnd, AGoodImageVerifiesAndABadWordIsNamed) {
+    const std::vector<hextest::Block> blocks{{0x000300, pattern(0x230, 9)}, {0x010000, pattern(0x30, 10)}};
+    hextest::TempFile file(hextest::image(blocks));
+    IntelHexFile reader;
+    ASSERT_TRUE(checkFirmwareFile(reader, file.path()).valid);
+    EXPECT_EQ(loader.download(reader, true, true), DownloadOutcome::Written) << loader.statusText();
+    EXPECT_EQ(loader.statusText().substr(0, 16), "Verify ok, time ");
+    EXPECT_EQ(loader.readBackSetsAddress(), !GetParam());
+    EXPECT_FALSE(sim.sim().inBootLoader());
+
+    ASSERT_TRUE(loader.boardId());
+    sim.sim().setBadFlashWord(0x000346);
+    EXPECT_EQ(loader.download(reader, true, true), DownloadOutcome::VerifyFailed);
+    EXPECT_EQ(loader.statusText().substr(0, 27), "Verify error at 000346, tim") << loader.statusText();
+    EXPECT_TRUE(sim.sim().inBootLoader());
+    sim.sim().clearFaults();
+    loader.cancel();
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadBack, VerifyEndToEnd, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Advance") : std::string("Fixed");
+                         });

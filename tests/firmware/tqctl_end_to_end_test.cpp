@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "hex_text.h"
+#include "sim/virtual_regulator.h"
 
 namespace {
 
@@ -93,4 +94,22 @@ TEST(TqctlEndToEnd, FlashWithVerifyReadsTheImageBack) {
     EXPECT_TRUE(contains(flash.output, "Image written and verified, user program started"));
 
     EXPECT_EQ(tqctl("--simulate board-id --verify").exitCode, 64) << "board-id writes nothing to verify";
+
+    // A board whose loader keeps its address after "d01" verifies as well,
+    // and a word that did not take the write fails with its address.
+    sim::SimOptions options;
+    options.readBackAdvances = false;
+    sim::VirtualRegulator board(options);
+    std::string error;
+    ASSERT_TRUE(board.start(&error)) << error;
+    const std::string port = "--port " + board.slavePath() + " flash " + image.path() + " --verify";
+    const ToolRun fixed = tqctl(port);
+    EXPECT_EQ(fixed.exitCode, 0) << fixed.output;
+    EXPECT_TRUE(contains(fixed.output, "Image written and verified, user program started")) << fixed.output;
+    board.setBadFlashWord(0x000402);
+    const ToolRun bad = tqctl(port);
+    EXPECT_NE(bad.exitCode, 0) << bad.output;
+    EXPECT_TRUE(contains(bad.output, "Verify error at 000402, time ")) << bad.output;
+    EXPECT_TRUE(board.inBootLoader());
+    board.stop();
 }
