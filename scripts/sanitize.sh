@@ -27,10 +27,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=0"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/.ci/tsan.supp:print_suppressions=0"
-# Under ThreadSanitizer the firmware dialog's tests wait for a board
-# identification that never comes back (the process sits idle; the same tests
-# pass in the plain and ASan builds). Left out of this stage until that is
-# understood.
-exclude=()
-[ "$mode" = tsan ] && exclude=(-E '^FirmwareWindowTest\.')
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600 "${exclude[@]}"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600

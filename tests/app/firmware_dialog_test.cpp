@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -51,9 +53,30 @@ void closeNextMessageBox(QString* text) {
     poll->start(20);
 }
 
+// Holds the UI thread after a firmware dialog's show event has run (and so
+// has started its first worker operation).
+class ShowDelay : public QObject {
+public:
+    explicit ShowDelay(int ms) : ms_(ms) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || inside_ || !qobject_cast<CFirmwareDownloadDlg*>(watched)) return false;
+        inside_ = true;
+        QCoreApplication::sendEvent(watched, event);   // the dialog's own show handling
+        inside_ = false;
+        QThread::msleep(static_cast<unsigned long>(ms_));
+        return true;
+    }
+
+private:
+    int ms_;
+    bool inside_ = false;
+};
+
 class FirmwareWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (const int ms = qEnvironmentVariableIntValue("FIRMWARE_TEST_START_DELAY_MS"); ms > 0)
+            delayAfterWorkerStart(ms);
         previousDir = QDir::currentPath();
         QDir::setCurrent(workDir.path());
         frame = new CMainFrame;
@@ -96,21 +119,42 @@ protected:
     }
     // Runs Setup › Download firmware; `script` drives the open dialog
     // once its board identification and file choice are over. A dialog the
-    // script leaves open is cancelled.
+    // script leaves open is cancelled. The script runs from a timer of its
+    // own, never from inside an earlier posted event: a nested wait there
+    // would hold back what the dialog's worker posts.
     void runCommand(const std::function<void(CFirmwareDownloadDlg&)>& script) {
-        QTimer::singleShot(0, view, [this, script] {
-            const bool open = spinUntil([&] { return view->firmwareDialog() && view->firmwareDialog()->started(); },
-                                        kGenerousMs);
+        QElapsedTimer clock;
+        clock.start();
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, view, [&] {
+            CFirmwareDownloadDlg* d = view->firmwareDialog();
+            const bool open = d && d->started();
+            if (!open && clock.elapsed() < kGenerousMs) return;
+            poll.stop();
+            ran = true;
             EXPECT_TRUE(open) << "the dialog did not open";
             // A dialog that did not get going is still closed, so that the
             // test fails instead of waiting in the dialog for ever.
-            if (open) script(*view->firmwareDialog());
-            if (CFirmwareDownloadDlg* d = view->firmwareDialog()) {
+            if (open) script(*d);
+            if ((d = view->firmwareDialog())) {
                 spinUntil([d] { return !d->logic().busy(); }, kGenerousMs);
                 if (d->isVisible()) d->done(QDialog::Rejected);
             }
         });
+        poll.start();
         frame->command(cmd::DownloadFirmware)->trigger();
+        poll.stop();
+        EXPECT_TRUE(ran) << "the command returned before its dialog was driven";
+    }
+    // The UI thread stalls this long right after the dialog has started its
+    // first operation (the board identification), so that the operation ends
+    // before the dialog's event loop begins. FIRMWARE_TEST_START_DELAY_MS
+    // sets it for every test.
+    void delayAfterWorkerStart(int ms) {
+        startDelay = std::make_unique<ShowDelay>(ms);
+        qApp->installEventFilter(startDelay.get());
     }
     std::vector<std::string> received(const std::string& prefix) const {
         std::vector<std::string> out;
@@ -126,6 +170,7 @@ protected:
     CMainFrame* frame = nullptr;
     CTQ_InterfaceView* view = nullptr;
     std::unique_ptr<sim::VirtualRegulator> regulator;
+    std::unique_ptr<ShowDelay> startDelay;
     QString chosenFile;
     QString offered;
 };
@@ -195,6 +240,58 @@ TEST_F(FirmwareWindowTest, ABadFlashWordIsReportedAndTheBoardStaysInItsLoader) {
     EXPECT_TRUE(status.startsWith("Verify error at 000346, time ")) << status.toStdString();
     EXPECT_EQ(received("g").size(), 1u) << "closing the dialog starts the user program";
     EXPECT_FALSE(view->connection().isPortOpen()) << "the port was closed before and is closed again";
+}
+
+TEST_F(FirmwareWindowTest, ABoardThatKeepsItsAddressAfterAReadIsVerifiedToo) {
+    sim::SimOptions fixed;
+    fixed.readBackAdvances = false;
+    startRegulator(fixed);
+    chosenFile = writeHexFile(hextest::image({{0x000300, pattern(0x100, 6)}}));
+    regulator->setBadFlashWord(0x000346);
+    QString failed;
+    bool accepted = false;
+    runCommand([&](CFirmwareDownloadDlg& d) {
+        d.button(CFirmwareDownloadDlg::Download)->click();
+        ASSERT_TRUE(spinUntil([&] { return idle(d); }, kGenerousMs));
+        failed = d.statusLabel()->text();
+        EXPECT_TRUE(regulator->inBootLoader());
+        regulator->clearFaults();   // the word takes the next write
+        QObject::connect(&d, &QDialog::accepted, [&] { accepted = true; });
+        d.button(CFirmwareDownloadDlg::Download)->click();
+        EXPECT_TRUE(spinUntil([&] { return accepted; }, kGenerousMs)) << d.statusLabel()->text().toStdString();
+        EXPECT_TRUE(d.statusLabel()->text().startsWith("Verify ok, time ")) << d.statusLabel()->text().toStdString();
+    });
+    EXPECT_TRUE(failed.startsWith("Verify error at 000346, time ")) << failed.toStdString();
+    EXPECT_TRUE(accepted);
+    EXPECT_FALSE(regulator->inBootLoader());
+}
+
+TEST_F(FirmwareWindowTest, AnOperationEndingBeforeTheDialogsLoopFinishesUnderANestedLoop) {
+    // The board identification ends while the UI thread is still in the show
+    // event, before the dialog's loop runs; the first thing that loop then
+    // runs is an older posted event that waits in a nested loop for the
+    // dialog. The dialog must get going all the same (the worker's queued
+    // call is held back behind that event).
+    delayAfterWorkerStart(300);
+    startRegulator();
+    goOnline();
+    bool started = false;
+    QString board;
+    QTimer::singleShot(0, view, [&] {
+        started = spinUntil([&] { return view->firmwareDialog() && view->firmwareDialog()->started(); }, 10000);
+        CFirmwareDownloadDlg* d = view->firmwareDialog();
+        if (!d) return;
+        board = d->boardLabel()->text();
+        if (started) {
+            d->button(CFirmwareDownloadDlg::Cancel)->click();
+            spinUntil([d] { return !d->isVisible(); }, 10000);
+        }
+        if (d->isVisible()) d->done(QDialog::Rejected);   // a stuck dialog fails the test, not the run
+    });
+    frame->command(cmd::DownloadFirmware)->trigger();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(board.toStdString(), "BL-- with id 2A3 is Unlocked");
+    EXPECT_EQ(received("g").size(), 1u);
 }
 
 TEST_F(FirmwareWindowTest, WithoutABoardDownloadIsRefused) {

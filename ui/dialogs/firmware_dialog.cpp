@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kEstimateRefreshMs = 250;
+constexpr int kFinishPollMs = 20;
 
 std::optional<QString> chooseWithFileDialog(QWidget* parent, const QString& initialName) {
     QFileDialog dialog(parent, QStringLiteral("Open"));
@@ -55,6 +56,8 @@ CFirmwareDownloadDlg::CFirmwareDownloadDlg(BootLoaderLink& link, bool serviceMod
     });
     estimateTimer_.setInterval(kEstimateRefreshMs);
     connect(&estimateTimer_, &QTimer::timeout, this, &CFirmwareDownloadDlg::refresh);
+    finishPoll_.setInterval(kFinishPollMs);
+    connect(&finishPoll_, &QTimer::timeout, this, &CFirmwareDownloadDlg::finishWork);
     connect(buttons_[Download], &QPushButton::clicked, this, &CFirmwareDownloadDlg::onDownload);
     connect(buttons_[Cancel], &QPushButton::clicked, this, &CFirmwareDownloadDlg::reject);
     connect(buttons_[SelectFile], &QPushButton::clicked, this, &CFirmwareDownloadDlg::selectFile);
@@ -204,14 +207,21 @@ void CFirmwareDownloadDlg::runOnWorker(std::function<void()> work, std::function
     refresh();
     estimateTimer_.start();
     afterWork_ = std::move(done);
+    workDone_ = false;
+    finishPoll_.start();
     worker_ = std::thread([this, work = std::move(work)] {
         work();
+        workDone_ = true;
         QMetaObject::invokeMethod(this, &CFirmwareDownloadDlg::finishWork, Qt::QueuedConnection);
     });
 }
 
+// Called by the worker's queued call and by finishPoll_, whichever comes
+// first; the other finds nothing to finish.
 void CFirmwareDownloadDlg::finishWork() {
+    if (!workDone_.exchange(false)) return;
     if (worker_.joinable()) worker_.join();
+    finishPoll_.stop();
     logic_.setBusy(false);
     estimateTimer_.stop();
     updateEnabled();

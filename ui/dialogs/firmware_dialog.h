@@ -79,6 +79,11 @@ private:
     QProgressBar* progress_ = nullptr;
     QCheckBox* verify_ = nullptr;
     QTimer estimateTimer_;
+    // Finishes an operation as well as the worker's queued call: a nested
+    // event loop running inside an older posted event would hold that call
+    // back, never this timer.
+    QTimer finishPoll_;
+    std::atomic<bool> workDone_{false};
     std::thread worker_;
     std::function<void()> afterWork_;
     std::atomic<bool> refreshQueued_{false};
