@@ -103,9 +103,10 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
 
     send_ = new DoubleClickButton(QStringLiteral("SEND"), this);
     stop_ = new DoubleClickButton(QStringLiteral("STOP"), this);
-    // Enter presses a panel button only while it has the focus (as Space
-    // does): an Enter typed into a field never reaches STOP.
-    for (QPushButton* b : {send_, stop_}) b->setAutoDefault(true);
+    // Enter presses STOP only while it has the focus (as Space does); an
+    // Enter typed into a field never reaches it. SEND, which starts the
+    // regulator and often holds the focus at start, takes no Enter.
+    stop_->setAutoDefault(true);
     send_->setToolTip(QStringLiteral("Send the parameters and start the regulator (Ctrl+Enter)"));
     stop_->setToolTip(QStringLiteral("Stop the regulator; double-click reboots it"));
     for (QPushButton* b : {send_, stop_}) b->setMinimumWidth(64);

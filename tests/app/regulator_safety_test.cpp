@@ -159,7 +159,7 @@ TEST_F(WindowOnRegulator, FailedFlashAndRebootCommandsShowTheErrorText) {
 // Enter in an entry field takes the value typed there and goes no further:
 // on every parameter page the regulator keeps running and the flags
 // (Autostart among them) keep their value. Only an Enter on STOP itself,
-// with the focus there, stops the regulator.
+// with the focus there, stops the regulator; SEND takes no Enter at all.
 TEST_F(WindowOnRegulator, EnterInAFieldTakesTheValueAndNeverStopsTheRegulator) {
     ASSERT_TRUE(goOnline());
     document.regulatorFlags = 6u | kRegulatorAutostart;  // PID, autostart
@@ -211,6 +211,9 @@ TEST_F(WindowOnRegulator, EnterInAFieldTakesTheValueAndNeverStopsTheRegulator) {
         EXPECT_EQ(FindParameterField(flags)->value(document), FindParameterField(flags)->value(flagsBefore))
             << flags;
 
+    // SEND takes no Enter, even with the focus: it would start the regulator.
+    ASSERT_TRUE(pressOnFocus(view->panel()->sendButton(), Qt::Key_Return));
+    EXPECT_FALSE(sent("$W"));
     ASSERT_TRUE(pressOnFocus(view->panel()->stopButton(), Qt::Key_Return));
     EXPECT_TRUE(sent("$Q"));
     EXPECT_EQ(document.regulatorFlags & kRegulatorAutostart, 0u);
