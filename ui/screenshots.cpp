@@ -28,6 +28,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootHelpWindow,
         shootParameterPages,
         shootCalibrationEditor,
+        shootPrintSetup,
     };
     return list;
 }
