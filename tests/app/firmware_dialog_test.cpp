@@ -108,6 +108,9 @@ protected:
     void goOnline() {
         view->connection().connectPort();
         ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, kGenerousMs));
+        // The stream's "$A7" has no echo to wait for: wait until the board has
+        // it, so that it is not taken for a later command.
+        ASSERT_TRUE(spinUntil([&] { return regulator->streaming(); }, kGenerousMs));
     }
     // Writes a HEX file into the work directory; the chooser will pick it.
     QString writeHexFile(const std::string& text, const QString& name = QStringLiteral("new.hex")) {
@@ -356,12 +359,13 @@ TEST_F(FirmwareWindowTest, DifferentRatesEnterTheLoaderAndRestoreTheModeAfterwar
         d.button(CFirmwareDownloadDlg::Cancel)->click();
         EXPECT_TRUE(spinUntil([&] { return !d.isVisible(); }, kGenerousMs));
     });
-    // The firmware's "$B\r\n" first, then the mode change's "$A\r" (which
-    // the loader ignores), the dialog's board id, and "g" from Cancel.
-    EXPECT_EQ(regulator->receivedCommands(), (std::vector<std::string>{"$B", "$A", "$B", "i", "g"}));
     EXPECT_TRUE(view->connection().isPortOpen());
     EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeOnline);
     EXPECT_TRUE(spinUntil([&] { return regulator->streaming(); }, kGenerousMs));
+    // The firmware's "$B\r\n" first, then the mode change's "$A\r" (which
+    // the loader ignores), the dialog's board id, "g" from Cancel and, back
+    // online, the stream's "$A7" (read once the board has it).
+    EXPECT_EQ(regulator->receivedCommands(), (std::vector<std::string>{"$B", "$A", "$B", "i", "g", "$A7"}));
 }
 
 TEST_F(FirmwareWindowTest, ClosingIsRefusedWhileWritingAndTheWindowKeepsRepainting) {

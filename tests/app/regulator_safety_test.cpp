@@ -59,6 +59,11 @@ protected:
         const auto c = regulator.receivedCommands();
         return std::find(c.begin(), c.end(), command) != c.end();
     }
+    // "$Q" and "$W" wait for no echo: the board may have them a moment
+    // after the click returns.
+    bool arrives(const std::string& command) const {
+        return spinUntil([&] { return sent(command); }, 5000);
+    }
 
     QTemporaryDir workDir;
     QString previousDir;
@@ -213,9 +218,10 @@ TEST_F(WindowOnRegulator, EnterInAFieldTakesTheValueAndNeverStopsTheRegulator) {
 
     // SEND takes no Enter, even with the focus: it would start the regulator.
     ASSERT_TRUE(pressOnFocus(view->panel()->sendButton(), Qt::Key_Return));
+    spinFor(300);
     EXPECT_FALSE(sent("$W"));
     ASSERT_TRUE(pressOnFocus(view->panel()->stopButton(), Qt::Key_Return));
-    EXPECT_TRUE(sent("$Q"));
+    EXPECT_TRUE(arrives("$Q"));
     EXPECT_EQ(document.regulatorFlags & kRegulatorAutostart, 0u);
 }
 
@@ -231,7 +237,7 @@ TEST_F(WindowOnRegulator, StopDoubleClickAsksBeforeRebooting) {
     doubleClick(stop);
     EXPECT_EQ(asked, "Reboot the regulator? It starts again with the parameters in its FLASH.");
     EXPECT_EQ(preset, QMessageBox::No);
-    EXPECT_TRUE(sent("$Q"));
+    EXPECT_TRUE(arrives("$Q"));
     EXPECT_FALSE(sent("$BC"));
     EXPECT_EQ(view->panel()->messageText(), " Stop regulator");
 
@@ -240,7 +246,7 @@ TEST_F(WindowOnRegulator, StopDoubleClickAsksBeforeRebooting) {
     answerNextMessageBox(QMessageBox::Yes, &asked);
     doubleClick(stop);
     EXPECT_FALSE(asked.isEmpty());
-    EXPECT_TRUE(sent("$Q"));
+    EXPECT_TRUE(arrives("$Q"));
     EXPECT_TRUE(sent("$BC"));
     EXPECT_EQ(view->panel()->messageText(), " Reboot regulator");
 }
@@ -261,7 +267,7 @@ TEST_F(WindowOnRegulator, StatusTextDoubleClickResetsTheLatchesWithThePortClosed
     latch.decode(0x00010004u);
     doubleClick(view->panel()->statusLabel());
     EXPECT_EQ(latch.low() | latch.high(), 0);
-    EXPECT_TRUE(sent("$SC"));
+    EXPECT_TRUE(arrives("$SC"));
 }
 
 // Closing the window with a log recording asks first; Yes ends the log with
