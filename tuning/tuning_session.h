@@ -25,7 +25,7 @@ struct TuningRequest {
     std::optional<double> maxPower;   // relay amplitude, % (default: Max power out, at most 40)
     double band = 10.0;               // deg C around the operating point
     double timeLimit = 600.0;         // seconds of the experiment
-    TuningRule rule = TuningRule::Normal;
+    TuningRule rule = TuningRule::Gentle;   // meets 10 % overshoot on every load tried
     double relayOn = 0.2;             // |filtered error| that switches the relay on, deg C
     double relayOff = 0.05;           // |filtered error| that switches it off, deg C
     double linkLossSeconds = 2.0;     // no sample for this long: the link is lost

@@ -98,3 +98,24 @@ TEST_F(TuningSession, TunesTheLaserMountAndRestoresEveryRegister)
     EXPECT_FALSE(shown.empty());
     expectRegistersAsBefore();
 }
+
+// The stream falls silent while the registers still answer: the run stops
+// for the lost link and everything is written back over the serial link.
+TEST_F(TuningSession, SilentStreamStopsTheRunAndRestoresOverTheLink)
+{
+    SetUpFor("laser-mount", 4 | 0x100, 24.0f);
+    TuningRequest request;
+    request.maxPower = 30;
+    request.linkLossSeconds = 0.5;
+    std::thread silence([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        regulator_->setFault(sim::Fault::StreamStops);
+    });
+    const TuningOutcome o = run(request);
+    silence.join();
+    regulator_->clearFaults();
+    EXPECT_EQ(o.status, TuningStatus::Aborted);
+    EXPECT_EQ(o.reason, StopReason::LinkLost) << o.message;
+    EXPECT_TRUE(o.restored) << o.restoreMessage;
+    expectRegistersAsBefore();
+}
