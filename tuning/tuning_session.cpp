@@ -200,7 +200,12 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
                                  + linkError(rc));
     o.changedRegulator = true;
     const std::uint32_t relayFlags = (b.flags & ~(kModeMask | kLoopMode)) | kModeAlgo;
-    int rc = io.writeRegister(0, static_cast<float>(o.operatingPoint), true);
+    // A load already at the operating point would leave the relay idle: the
+    // set point starts a little off and moves onto the operating point at
+    // the relay's first switch.
+    bool kick = std::fabs(first->frTa - o.operatingPoint) < 2 * request.relayOn;
+    const double startPoint = o.operatingPoint + (kick ? 3 * request.relayOn : 0.0);
+    int rc = io.writeRegister(0, static_cast<float>(startPoint), true);
     if (rc == 0) rc = io.writeRegister(6, static_cast<float>(limit), true);
     if (rc == 0) rc = io.writeRegister(14, static_cast<float>(request.relayOn), true);
     if (rc == 0)
@@ -241,6 +246,17 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
             continue;
         }
         lastSample = Clock::now();
+        if (kick && std::fabs(s->fgTc) > 0.5f) {
+            kick = false;
+            link.stopStream();
+            const int w = io.writeRegister(0, static_cast<float>(o.operatingPoint), true);
+            const int st = w == 0 ? link.startStream() : 0;
+            if (w != 0 || st != 0) {
+                experiment.abort(StopReason::LinkLost,
+                                 "writing St1 during the experiment failed: " + linkError(w != 0 ? w : st));
+                break;
+            }
+        }
         experiment.feed(*s);
         const ExperimentProgress& p = experiment.progress();
         if (progress && (p.cycle != shownCycle || Clock::now() - shown > std::chrono::seconds(5))) {
