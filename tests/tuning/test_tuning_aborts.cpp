@@ -192,13 +192,19 @@ TEST_F(TuningAborts, Refusals)
     expectRefused(run(), "no link");
 }
 
-// The relay is idle while the load sits at the operating point: the run
-// starts the set point a little off and still finds the oscillation.
+// The relay is idle while the load sits at the operating point (here the
+// regulator has been holding St1 for a while): the run starts the set point
+// a little off and still finds the oscillation; the regulator keeps running.
 TEST_F(TuningAborts, LoadAlreadyAtTheOperatingPoint)
 {
-    request.setPoint = board.bank().value(sim::reg::St1) - 3.0f;   // 22, where the load is
+    board.bank().setBits(sim::reg::RegulatorFlags, 6);
+    board.model().start();
+    board.advance(90);
+    snapshot = registers();
     const TuningOutcome o = run();
     ASSERT_TRUE(o.ok()) << o.message;
+    EXPECT_NEAR(o.operatingPoint, 25.0, 1e-6);
     EXPECT_GT(o.figures->ku, 0.0);
+    EXPECT_TRUE(board.model().running());
     expectUnchanged();
 }
