@@ -41,9 +41,11 @@ std::int32_t converterReading(const RegisterBank& bank, double celsius)
 
 }  // namespace
 
-BoardModel::BoardModel()
+BoardModel::BoardModel(PlantParams plant) : plant_(plant) {}
+
+void BoardModel::setPlant(const PlantParams& plant)
 {
-    plant_.reset();
+    plant_ = ThermalPlant(plant);
 }
 
 void BoardModel::boot(const RegisterBank& bank)
@@ -76,7 +78,7 @@ void BoardModel::step(const RegisterBank& bank, double dt)
 void BoardModel::measure(const RegisterBank& bank)
 {
     const PlantTemperatures& t = plant_.temperatures();
-    const double truth[4] = {t.plate, t.ambient, t.sink, t.fet};
+    const double truth[4] = {plant_.sensedPlate(), t.ambient, t.sink, t.fet};
     for (int n = 0; n < 4; ++n) {
         const std::uint32_t type = bank.word(reg::SensorType1 + n);
         missing_[n] = (type & (kNtc | kPt)) == 0;

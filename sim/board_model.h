@@ -17,7 +17,9 @@ class BoardModel {
 public:
     static constexpr double kStartupDelaySeconds = 3.0;
 
-    BoardModel();
+    explicit BoardModel(PlantParams plant = {});
+    // Another load (keeps the regulator's state; the load starts at its room temperature).
+    void setPlant(const PlantParams& plant);
     // Power-on or reboot: start-up delay again, regulator state cleared,
     // running when the Autostart bit (0x80) of the regulator flags is set.
     // The plant keeps its temperatures: the hardware does not cool down.

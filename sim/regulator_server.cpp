@@ -1,6 +1,7 @@
 #include "sim/regulator_server.h"
 
 #include <cerrno>
+#include <cmath>
 #include <algorithm>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -31,6 +32,10 @@ RegulatorServer::RegulatorServer(SimOptions options) : options_(std::move(option
     output_.setBaud(options_.baud);
     board_.version = options_.version;
     board_.loader.setReadAdvances(options_.readBackAdvances);
+    board_.model.setPlant(options_.plant);
+    const double speed = std::clamp(std::isfinite(options_.speed) ? options_.speed : 1.0, 0.1, 50.0);
+    samplePeriod_ = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(std::chrono::duration<double>(kSamplePeriod).count() / speed));
     if (options_.demo)
         applyDemoSettings(board_.bank);
     if (!options_.transcriptPath.empty())
@@ -60,7 +65,7 @@ bool RegulatorServer::start(std::string* error)
     board_.reboot();
     if (options_.startStreaming)
         board_.streamFormat = options_.streamFormat == 6 ? 6 : 7;
-    nextSample_ = Clock::now() + kSamplePeriod;
+    nextSample_ = Clock::now() + samplePeriod_;
     stopRequested_ = false;
     thread_ = std::thread([this] { serve(); });
     return true;
@@ -175,10 +180,10 @@ void RegulatorServer::tick(Clock::time_point now)
     while (now >= nextSample_) {
         board_.model.step(board_.bank, std::chrono::duration<double>(kSamplePeriod).count());
         board_.noteStatus(board_.model.status());
-        nextSample_ += kSamplePeriod;
+        nextSample_ += samplePeriod_;
         sampled = true;
         if (now - nextSample_ > std::chrono::seconds(1))
-            nextSample_ = now + kSamplePeriod;  // fell far behind: do not race to catch up
+            nextSample_ = now + samplePeriod_;  // fell far behind: do not race to catch up
     }
     if (!sampled || board_.streamFormat == 0 || board_.inBootLoader || !clientPresent_)
         return;

@@ -85,6 +85,7 @@ private:
     unsigned garbleSeed_ = 1;
     bool clientPresent_ = false;
     Clock::time_point nextSample_{};
+    Clock::duration samplePeriod_{kSamplePeriod};   // kSamplePeriod / speed
     std::FILE* transcript_ = nullptr;
 
     struct Task {

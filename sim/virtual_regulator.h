@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/plant_params.h"
+
 namespace sim {
 
 struct SimOptions {
@@ -21,6 +23,8 @@ struct SimOptions {
     std::string version = "TQ-REG V0.215 virtual";  // data line of "$V"
     std::string transcriptPath;    // every streamed runtime line is appended here ("" = none)
     bool readBackAdvances = true;  // the loader's "d01" moves its address on (else it stays)
+    PlantParams plant;             // the thermal load (the bench set-up by default)
+    double speed = 1.0;            // regulator seconds per real second (0.1 .. 50)
 };
 
 // Counts are per received command, except StreamStops (per runtime line)

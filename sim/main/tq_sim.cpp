@@ -21,11 +21,12 @@ void onSignal(int)
     sem_post(&stopSignal);  // async-signal-safe
 }
 
-int usage(const char* argv0)
+int usage(const char* argv0, FILE* to = stderr)
 {
-    std::fprintf(stderr,
+    std::fprintf(to,
                  "usage: %s [--link PATH] [--baud N] [--latency MS] [--format 6|7] [--demo]\n"
                  "       [--transcript FILE] [--fault NAME[@REG]] [--read-back advance|fixed]\n"
+                 "       [--plant NAME] [--plant-param KEY=VALUE,...] [--speed X]\n"
                  "  --link PATH   symlink to the port (replaced if stale)\n"
                  "  --baud N      pace the output to N baud (default: no pacing)\n"
                  "  --latency MS  delay every reply by MS milliseconds\n"
@@ -36,8 +37,15 @@ int usage(const char* argv0)
                  "                late-reply, garbage or wrong-write-reply; with @REG only\n"
                  "                when that register is accessed\n"
                  "  --read-back advance|fixed  whether the boot loader's \"d01\" moves its\n"
-                 "                address past the words it read (default: advance)\n",
-                 argv0);
+                 "                address past the words it read (default: advance)\n"
+                 "  --plant NAME  the thermal load: bench (default; a load plate of 120 J/K),\n"
+                 "                laser-mount (small and fast: time constants of seconds) or\n"
+                 "                cold-plate (slow and heavy, transport delay and sensor lag)\n"
+                 "  --plant-param KEY=VALUE,...  change constants of the load (repeatable):\n"
+                 "%s"
+                 "  --speed X     run the board X times faster than real time (0.1 .. 50;\n"
+                 "                default 1): 20 x X runtime lines per second\n",
+                 argv0, sim::plantHelpText().c_str());
     return 64;
 }
 
@@ -85,6 +93,8 @@ int main(int argc, char** argv)
 {
     sim::SimOptions options;
     std::vector<FaultOption> faults;
+    std::string plant;
+    std::vector<std::string> plantParams;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -113,14 +123,33 @@ int main(int argc, char** argv)
             if (mode != "advance" && mode != "fixed")
                 return usage(argv[0]);
             options.readBackAdvances = mode == "advance";
+        } else if (arg == "--plant" && hasValue) {
+            plant = argv[++i];
+        } else if (arg == "--plant-param" && hasValue) {
+            plantParams.emplace_back(argv[++i]);
+        } else if (arg == "--speed" && hasValue) {
+            const char* text = argv[++i];
+            char* end = nullptr;
+            const double speed = std::strtod(text, &end);   // "C" locale: the program never sets one
+            if (end == text || *end != '\0' || !(speed >= 0.1 && speed <= 50)) {
+                std::fprintf(stderr, "tq-sim: bad value for --speed: %s (0.1 .. 50)\n", text);
+                return 64;
+            }
+            options.speed = speed;
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {
-            usage(argv[0]);
+            usage(argv[0], stdout);
             return 0;
         } else {
             return usage(argv[0]);
         }
+    }
+
+    if (const std::string why = sim::plantFromOptions(plant, plantParams, options.plant);
+        !why.empty()) {
+        std::fprintf(stderr, "tq-sim: %s\n", why.c_str());
+        return 64;
     }
 
     sem_init(&stopSignal, 0, 0);

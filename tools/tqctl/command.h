@@ -21,6 +21,9 @@ struct GlobalOptions {
     std::uint32_t baud = 0;   // --baud N (0: the default rate)
     bool simulate = false;    // --simulate: in-process virtual regulator
     bool demo = false;        // --demo: the same, running its demonstration
+    std::string plant;                     // --plant NAME of the virtual regulator
+    std::vector<std::string> plantParams;  // --plant-param KEY=VALUE,... (each as given)
+    double simSpeed = 1.0;                 // --sim-speed X
 };
 
 class Context {

@@ -28,6 +28,9 @@ int Context::openLink() {
     if (options_.simulate && !sim_) {
         sim::SimOptions simOptions;
         simOptions.demo = options_.demo;
+        simOptions.speed = options_.simSpeed;
+        // main() checked the plant options already.
+        sim::plantFromOptions(options_.plant, options_.plantParams, simOptions.plant);
         sim_ = std::make_unique<sim::VirtualRegulator>(simOptions);
         std::string error;
         if (!sim_->start(&error)) {

@@ -160,6 +160,35 @@ const Details kDetails[] = {
      "  -o OUT.pdf        the PDF to write\n\n"
      "example:\n"
      "  tqctl report unit.tq -o unit.pdf\n"},
+    {"autotune",
+     "Finds kP, kI and kD by a relay experiment: for its duration the regulator runs its on/off\n"
+     "(\"Algo\") mode around the operating point with the output limited to +-P %, so the load\n"
+     "oscillates a little; from the amplitude and period of the cycles (ultimate gain Ku and\n"
+     "period Tu, the relay's hysteresis accounted for) the constants follow in the regulator's\n"
+     "own form. Progress is printed per cycle. Before the run every register it changes (St1,\n"
+     "Max power out, the Algo dead-band and hysteresis, the regulator flags) is read; after it,\n"
+     "whether it finished, failed, was interrupted (Ctrl-C) or lost the link, they are written\n"
+     "back and read back. Nothing is saved to FLASH. The run stops at once when Tr1 leaves the\n"
+     "band, when an alarm is raised, when no sample comes for 2 s, or at the time limit.\n"
+     "Refused: no link, the external set point selected, Off or Power mode without --setpoint,\n"
+     "an output limit above the regulator's Max power out or inside its dead-band, an alarm.\n\n"
+     "options:\n"
+     "  --setpoint T      operating point, deg C (default: the regulator's St1)\n"
+     "  --max-power P     relay output limit, % (default: Max power out, at most 40)\n"
+     "  --band B          stop when Tr1 leaves T +- B deg C (default 10)\n"
+     "  --timeout S       time limit of the experiment, s (default 600)\n"
+     "  --rule R          gentle (default: Kc = Ku/3.2, Ti = 3 Tu, Td = Tu/6.3) or normal\n"
+     "                    (Tyreus-Luyben: Kc = Ku/2.2, Ti = 2.2 Tu, Td = Tu/6.3);\n"
+     "                    kP = Kc, kI = Kc/Ti, kD = Kc x Td\n"
+     "  --apply FILE.tq   write the proposed kP, kI, kD into the file (created from the\n"
+     "                    defaults when missing), range-checked like tqctl set\n"
+     "  --json            one JSON object on standard output (the lines go to standard error)\n\n"
+     "exit status of autotune: 0 constants found, 10 refused, 11 stopped before a result,\n"
+     "12 registers not restored, 1 the file could not be written, 64 usage.\n\n"
+     "examples:\n"
+     "  tqctl autotune --setpoint 25 --max-power 30 --apply unit.tq\n"
+     "  tqctl --simulate --plant laser-mount --sim-speed 8 autotune --setpoint 25 --max-power 30\n"
+     "  tqctl --port /dev/ttyUSB0 --port /dev/ttyUSB1 autotune --apply board-{port}.tq\n"},
     {"help", "Prints a command's usage, description, options and exit status.\n"},
 };
 

@@ -11,6 +11,8 @@
 #include "command.h"
 #include "json_report.h"
 #include "multi_port.h"
+#include "params/parameter_assign.h"
+#include "sim/plant_params.h"
 
 namespace tqctl {
 
@@ -23,6 +25,7 @@ std::vector<Command>& table() {
 
 constexpr const char* kGlobalUsage = "usage: tqctl [--port PATH] [--baud N] [--simulate] ";
 
+
 void printUsage(std::FILE* out) {
     std::fprintf(out, "%sCOMMAND [ARGS]\n\n", kGlobalUsage);
     std::fprintf(out,
@@ -32,6 +35,10 @@ void printUsage(std::FILE* out) {
                  "  --baud N      bit rate (default 115200)\n"
                  "  --simulate    run against an in-process virtual regulator\n"
                  "  --demo        the same, with the regulator cooling toward its set point\n"
+                 "  --plant NAME  the virtual regulator's thermal load: bench (default),\n"
+                 "                laser-mount or cold-plate (tq-sim --help lists the constants)\n"
+                 "  --plant-param KEY=VALUE,...  change constants of that load\n"
+                 "  --sim-speed X run the virtual regulator X times faster (0.1 .. 50)\n"
                  "  --json        (after verify, download, flash, status, version) one JSON\n"
                  "                object per port on standard output\n\n"
                  "commands:\n");
@@ -98,6 +105,19 @@ int main(int argc, char** argv) {
         } else if (option == "--demo") {
             options.simulate = true;
             options.demo = true;
+        } else if (option == "--plant" || option == "--plant-param") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return usage(option + " needs a value");
+            if (option == "--plant")
+                options.plant = argv[++i];
+            else
+                options.plantParams.emplace_back(argv[++i]);
+        } else if (option == "--sim-speed") {
+            float speed = 0;
+            if (i + 1 >= argc || !ParseFloatText(argv[i + 1], speed) || !(speed >= 0.1f && speed <= 50.0f))
+                return usage("--sim-speed needs a factor from 0.1 to 50");
+            options.simSpeed = speed;
+            ++i;
         } else if (option == "--port") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return usage("--port needs a path");
@@ -112,6 +132,12 @@ int main(int argc, char** argv) {
     }
     if (i >= argc)
         return usage("no command given");
+    if (!options.simulate && (!options.plant.empty() || !options.plantParams.empty() || options.simSpeed != 1.0))
+        return usage("--plant, --plant-param and --sim-speed need --simulate or --demo");
+    sim::PlantParams plant;
+    if (const std::string why = sim::plantFromOptions(options.plant, options.plantParams, plant);
+        !why.empty())
+        return usage(why);
 
     const std::string name = argv[i++];
     std::vector<std::string> args(argv + i, argv + argc);

@@ -221,6 +221,10 @@ std::string multiPortRefusal(const std::string& command, const std::vector<std::
     if (command == "monitor")
         return "monitor shows one regulator on this terminal: run it once per port "
                "(or use log with {port} in the file name)";
+    if (command == "autotune" && std::find(args.begin(), args.end(), "--apply") != args.end()
+        && !hasPortMark(args))
+        return "autotune --apply writes a file: on several ports its name needs {port}, "
+               "e.g. board-{port}.tq";
     if (command == "log" || command == "get")
         return hasPortMark(args) ? ""
                                  : command + " writes a file: on several ports its name needs "
@@ -228,7 +232,7 @@ std::string multiPortRefusal(const std::string& command, const std::vector<std::
                                        (command == "log" ? "run-{port}.txt" : "board-{port}.tq");
     for (const char* name : {"flash", "board-id", "download", "verify", "version", "status",
                              "stop", "start", "save-flash", "load-flash", "flash-defaults",
-                             "reboot", "raw"})
+                             "reboot", "raw", "autotune"})
         if (command == name)
             return {};
     return command + " does not run on several ports";
