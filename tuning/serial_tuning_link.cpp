@@ -13,7 +13,7 @@ constexpr std::size_t kQueueLimit = 2000;   // 100 s of samples: the session dra
 
 SerialTuningLink::SerialTuningLink(SerialManager& link) : link_(link)
 {
-    link_.setNotify([this](int kind, int, const char* text) { onLine(kind, text); });
+    link_.setNotify([queue = queue_](int kind, int, const char* text) { queue->onLine(kind, text); });
 }
 
 SerialTuningLink::~SerialTuningLink()
@@ -27,36 +27,37 @@ int SerialTuningLink::stopStream() { return link_.autoSendOff(); }
 int SerialTuningLink::startRegulator() { return link_.start(); }
 int SerialTuningLink::stopRegulator() { return link_.stop(); }
 
-void SerialTuningLink::onLine(int kind, const char* text)
+void SerialTuningLink::Queue::onLine(int kind, const char* text)
 {
     if (kind != SerialManager::kNotifyRuntimeLine || text == nullptr)
         return;
-    if (!decodeRuntimeLine(text, decoding_))
+    if (!decodeRuntimeLine(text, decoding))
         return;
     {
-        std::lock_guard lock(mutex_);
-        samples_.push_back(decoding_);
-        if (samples_.size() > kQueueLimit)
-            samples_.pop_front();
+        std::lock_guard lock(mutex);
+        samples.push_back(decoding);
+        if (samples.size() > kQueueLimit)
+            samples.pop_front();
     }
-    arrived_.notify_one();
+    arrived.notify_one();
 }
 
 std::optional<RuntimeSample> SerialTuningLink::nextSample(double seconds)
 {
-    std::unique_lock lock(mutex_);
+    Queue& q = *queue_;
+    std::unique_lock lock(q.mutex);
     const auto wait = std::chrono::duration<double>(seconds > 0 ? seconds : 0);
-    if (!arrived_.wait_for(lock, wait, [this] { return !samples_.empty(); }))
+    if (!q.arrived.wait_for(lock, wait, [&q] { return !q.samples.empty(); }))
         return std::nullopt;
-    RuntimeSample s = samples_.front();
-    samples_.pop_front();
+    RuntimeSample s = q.samples.front();
+    q.samples.pop_front();
     return s;
 }
 
 void SerialTuningLink::dropSamples()
 {
-    std::lock_guard lock(mutex_);
-    samples_.clear();
+    std::lock_guard lock(queue_->mutex);
+    queue_->samples.clear();
 }
 
 }  // namespace tuning

@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 
 #include "tuning/tuning_link.h"
@@ -29,13 +30,18 @@ public:
     void dropSamples() override;
 
 private:
-    void onLine(int kind, const char* text);
+    // Shared with the link's notification, which may still be running on
+    // the worker thread when this object goes (setNotify does not wait).
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::deque<RuntimeSample> samples;
+        RuntimeSample decoding;   // the decoder fills fields in place (worker thread only)
+        void onLine(int kind, const char* text);
+    };
 
     SerialManager& link_;
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::deque<RuntimeSample> samples_;
-    RuntimeSample decoding_;   // the decoder fills fields in place (worker thread only)
+    std::shared_ptr<Queue> queue_ = std::make_shared<Queue>();
 };
 
 }  // namespace tuning
