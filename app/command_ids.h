@@ -35,6 +35,7 @@ enum : int {
     DownloadFirmware = 32782,
     CompareWithRegulator = 32820,
     VerifyAfterDownload = 32821,   // checkable, remembered in the settings
+    Autotune = 32822,
     LogStart = 32789,
     LogStop = 32790,
     HelpTopics = 57667,

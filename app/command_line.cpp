@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <QLocale>
+
 namespace {
 QString absoluteIn(const QString& dir, const QString& path) {
     return path.isEmpty() ? path : QDir::cleanPath(QDir(dir).absoluteFilePath(path));
@@ -21,6 +23,25 @@ CommandLine CommandLine::parse(const QStringList& args, const QString& startDir)
             return true;
         };
         if (a == QLatin1String("--simulate")) {
+            cl.simulate = true;
+        } else if (a == QLatin1String("--plant")) {
+            if (!next(cl.plant)) return cl;
+            cl.simulate = true;
+        } else if (a == QLatin1String("--plant-param")) {
+            QString value;
+            if (!next(value)) return cl;
+            cl.plantParams << value;
+            cl.simulate = true;
+        } else if (a == QLatin1String("--sim-speed")) {
+            QString value;
+            if (!next(value)) return cl;
+            bool ok = false;
+            cl.simSpeed = QLocale::c().toDouble(value, &ok);
+            if (!ok || !(cl.simSpeed >= 0.1 && cl.simSpeed <= 50)) {
+                cl.action = Action::Invalid;
+                cl.error = QStringLiteral("--sim-speed takes a number from 0.1 to 50");
+                return cl;
+            }
             cl.simulate = true;
         } else if (a == QLatin1String("--port")) {
             if (!next(cl.port)) return cl;

@@ -11,6 +11,9 @@ struct CommandLine {
     QString fileName;
     QString printerName;
     bool simulate = false;    // run against the in-process virtual regulator
+    QString plant;            // --plant NAME: its thermal load (implies --simulate)
+    QStringList plantParams;  // --plant-param KEY=VALUE,... (repeatable)
+    double simSpeed = 1.0;    // --sim-speed X: regulator seconds per second
     QString port;             // --port PATH: this run's port (not saved), connects at once
     QString screenshotDir;    // --screenshots DIR: grab the windows and quit
     QString logFile;          // --log FILE: record a log into FILE from the start

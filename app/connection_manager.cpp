@@ -183,9 +183,7 @@ void ConnectionManager::connectPort() {
     sleepMs(100);
     if (result == Ok && link_.isOpen()) {
         connected_ = true;
-        link_.setNotify([this](int kind, int /*length*/, const char* text) {
-            if (kind == RuntimeFanOut::kRuntimeLineKind && fanOut_.decode(text)) samplesReceived_.fetch_add(1);
-        });
+        restoreRuntimeNotify();
         showMessage(QStringLiteral("Connected to regulator"));
         searchTimer_.start(kSearchPeriodMs);
     } else {
@@ -225,6 +223,12 @@ void ConnectionManager::getVersion() {
     }
     setConnectionMode(old, true);
     showMessage(QStringLiteral("Get version = ") + versionText_);
+}
+
+void ConnectionManager::restoreRuntimeNotify() {
+    link_.setNotify([this](int kind, int /*length*/, const char* text) {
+        if (kind == RuntimeFanOut::kRuntimeLineKind && fanOut_.decode(text)) samplesReceived_.fetch_add(1);
+    });
 }
 
 int ConnectionManager::runSuspended(const std::function<int()>& operation) {

@@ -74,6 +74,9 @@ public:
     int startRegulator() { return link_.start(); }
     // Runs `operation` with the link suspended, then restores the mode.
     int runSuspended(const std::function<int()>& operation);
+    // Hands the runtime lines to the view's decoder again after an operation
+    // that took them for itself (the auto-tune).
+    void restoreRuntimeNotify();
     // After the global setup dialog's OK: closes an open port, runs
     // `copyBack` (the new settings into the setup), opens the port again at
     // the new name and rate and restores the previous mode; then shows

@@ -1,9 +1,9 @@
 #include "tuning/relay_experiment.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "runtime/alarm_latch.h"
+#include "tuning/c_text.h"
 
 namespace tuning {
 
@@ -12,11 +12,11 @@ namespace {
 // Bit 0 is the start-up delay; bits 14 and 15 carry no alarm.
 constexpr std::uint32_t kAlarmBits = ~std::uint32_t{0x0000C001};
 
-std::string format(const char* pattern, double a, double b = 0, double c = 0)
+// Every argument is a number shown with a floating-point conversion.
+template <typename... Args>
+std::string format(const char* pattern, Args... args)
 {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, a, b, c);
-    return text;
+    return cText(pattern, static_cast<double>(args)...);
 }
 
 }  // namespace
@@ -25,10 +25,8 @@ std::string progressText(const ExperimentProgress& p)
 {
     if (p.warmingUp)
         return format("waiting for the oscillation (%.0f s)", p.seconds);
-    char text[160];
-    std::snprintf(text, sizeof text, "cycle %d of %d, period %.1f s, amplitude %.2f \xC2\xB0" "C",
-                  p.cycle, p.cycles, p.period, p.amplitude);
-    return text;
+    return cText("cycle %d of %d, period %.1f s, amplitude %.2f \xC2\xB0" "C", p.cycle, p.cycles, p.period,
+                 p.amplitude);
 }
 
 RelayExperiment::RelayExperiment(ExperimentConfig config) : config_(config)

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "tuning/c_text.h"
+
 namespace tuning {
 
 namespace {
@@ -43,9 +45,7 @@ double relativeSpread(const std::vector<double>& v)
 
 std::string figure(const char* format, double value)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    return cText(format, value);
 }
 
 }  // namespace

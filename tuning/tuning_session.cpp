@@ -8,6 +8,7 @@
 
 #include "link/serial_manager.h"
 #include "runtime/alarm_latch.h"
+#include "tuning/c_text.h"
 
 namespace tuning {
 
@@ -24,9 +25,7 @@ constexpr int kRestoreAttempts = 3;
 
 std::string text(const char* format, double a = 0, double b = 0)
 {
-    char buffer[200];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
+    return cText(format, a, b);
 }
 
 std::string linkError(int code)

@@ -29,6 +29,14 @@ int main(int argc, char** argv) {
         if (cl.simulate) {
             sim::SimOptions options;
             options.demo = true;   // a running regulator cooling toward its set point
+            options.speed = cl.simSpeed;
+            std::vector<std::string> params;
+            for (const QString& p : cl.plantParams) params.push_back(p.toStdString());
+            if (const std::string why = sim::plantFromOptions(cl.plant.toStdString(), params, options.plant);
+                !why.empty()) {
+                std::cerr << "tq_interface: " << why << '\n';
+                return nullptr;
+            }
             regulator = std::make_unique<sim::VirtualRegulator>(options);
             std::string error;
             if (!regulator->start(&error)) {

@@ -29,6 +29,7 @@ const std::vector<ScreenshotStep>& steps() {
         shootParameterPages,
         shootCalibrationEditor,
         shootPrintSetup,
+        shootAutotune,
     };
     return list;
 }

@@ -33,6 +33,7 @@ void shootHelpWindow(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootParameterPages(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootCalibrationEditor(const ScreenshotContext& ctx, ScreenshotNext next);
 void shootPrintSetup(const ScreenshotContext& ctx, ScreenshotNext next);
+void shootAutotune(const ScreenshotContext& ctx, ScreenshotNext next);
 
 // Runs every step in order, then quits the application.
 void takeScreenshots(CMainFrame* frame, CTQ_InterfaceView* view, const QString& dir);

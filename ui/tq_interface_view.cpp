@@ -67,6 +67,7 @@ CTQ_InterfaceView::CTQ_InterfaceView(CMainFrame* frame, CTQ_InterfaceDoc* docume
         wireCommands();
         wireFileCommands();
         wireCompareCommands();
+        wireAutotuneCommand();
         wireLogViewer();
         frame_->setCommandUpdater([this] { updateCommandUi(); });
     }
@@ -240,7 +241,7 @@ void CTQ_InterfaceView::updateCommandUi() {
         enable(cmd::ToolDisconnect, connected);
         for (int id : {cmd::ToolGetVersion, cmd::ToolSendParameters,
                        cmd::ToolGetParameters, cmd::Stop, cmd::DownloadParameters, cmd::GetParameters,
-                       cmd::CompareWithRegulator,
+                       cmd::CompareWithRegulator, cmd::Autotune,
                        cmd::SaveToFlash, cmd::ReadFromFlash, cmd::FlashToDefault, cmd::RebootRegulator,
                        cmd::PanelSend})
             enable(id, open);

@@ -83,6 +83,11 @@ public:
     void onDownloadParameters();
     void onGetParameters();
     void onCompareWithRegulator();
+    // Regulator › Auto-tune; the dialog while it is open, else null.
+    void onAutotune();
+    class AutotuneDialog* autotuneDialog() const { return autotuneDialog_; }
+    // Downloads the document and verifies it, whatever Verify after download says.
+    void downloadAndVerify();
     // Regulator > Verify after download (remembered in the settings).
     bool verifyAfterDownload() const;
     // Setup › Download firmware: the boot loader's rate, the dialog, then back.
@@ -115,6 +120,8 @@ private:
     void wireCommands();
     void wireFileCommands();
     void wireCompareCommands();
+    void wireAutotuneCommand();
+    void downloadParameters(bool verify);
     void wireHelpCommands();   // ui/view_help.cpp
     RegisterComparison compareWithRegulator();
     void verifyDownload();
@@ -147,4 +154,5 @@ private:
     ChannelTable channelTable_;
     FirmwareFileChooser firmwareChooser_;
     CFirmwareDownloadDlg* firmwareDialog_ = nullptr;
+    class AutotuneDialog* autotuneDialog_ = nullptr;
 };

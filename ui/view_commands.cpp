@@ -145,13 +145,17 @@ void CTQ_InterfaceView::onLogToggle() {
     updateCommandUi();
 }
 
-void CTQ_InterfaceView::onDownloadParameters() {
+void CTQ_InterfaceView::onDownloadParameters() { downloadParameters(verifyAfterDownload()); }
+
+void CTQ_InterfaceView::downloadAndVerify() { downloadParameters(true); }
+
+void CTQ_InterfaceView::downloadParameters(bool verify) {
     if (!document_) return;
     WaitCursor wait;
     SerialRegisterIo io(connection_->link());
     ConnectionTransferHost host(*connection_);
     const int result = DownloadParameters(io, host, *document_, TransferSettings{setup_.ieeeFormat, serviceMode_});
-    if (result == 0 && connection_->isPortOpen() && verifyAfterDownload()) verifyDownload();
+    if (result == 0 && connection_->isPortOpen() && verify) verifyDownload();
     updateTitle();
 }
 

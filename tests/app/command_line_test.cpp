@@ -30,11 +30,18 @@ TEST(CommandLine, DocumentAndConnectionChoices) {
     EXPECT_EQ(printTo.action, CommandLine::Action::PrintTo);
     EXPECT_EQ(printTo.printerName, QStringLiteral("lab"));
     EXPECT_EQ(printTo.fileName, QDir::current().absoluteFilePath(QStringLiteral("a.tq")));
+
+    const CommandLine load = parse({"--plant", "laser-mount", "--plant-param", "delay=2", "--sim-speed", "8"});
+    EXPECT_TRUE(load.simulate) << "a load is the virtual regulator's";
+    EXPECT_EQ(load.plant, QStringLiteral("laser-mount"));
+    EXPECT_EQ(load.plantParams, QStringList{QStringLiteral("delay=2")});
+    EXPECT_DOUBLE_EQ(load.simSpeed, 8.0);
 }
 
 TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
     for (const auto& args : {parse({"--port"}), parse({"--print"}), parse({"a.tq", "b.tq"}),
-                             parse({"--frobnicate"}), parse({"--print-to"})}) {
+                             parse({"--frobnicate"}), parse({"--print-to"}), parse({"--sim-speed", "fast"}),
+                             parse({"--sim-speed", "99"}), parse({"--plant"})}) {
         EXPECT_EQ(args.action, CommandLine::Action::Invalid);
         EXPECT_FALSE(args.error.isEmpty());
     }

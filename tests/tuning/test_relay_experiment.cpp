@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "synthetic_loop.h"
 #include "tuning/relay_experiment.h"
 
@@ -115,4 +117,21 @@ TEST(RelayExperiment, AbortFromOutsideKeepsTheFirstReason)
     EXPECT_EQ(e.reason(), StopReason::LinkLost);
     RuntimeSample s;
     EXPECT_EQ(e.feed(s), ExperimentState::Failed);
+}
+
+TEST(RelayExperiment, ProgressReadsTheSameUnderADecimalCommaLocale)
+{
+    ExperimentProgress p;
+    p.cycle = 3;
+    p.cycles = 5;
+    p.period = 42.0;
+    p.amplitude = 0.8;
+    p.warmingUp = false;
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const std::string shown = progressText(p);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    if (!switched)
+        GTEST_SKIP() << "de_DE.UTF-8 not installed";
+    EXPECT_EQ(shown, "cycle 3 of 5, period 42.0 s, amplitude 0.80 \xC2\xB0" "C");
 }

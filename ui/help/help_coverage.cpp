@@ -2,8 +2,10 @@
 
 #include "params/register_compare.h"
 #include "ui/about_box.h"
+#include "ui/dialogs/autotune_dialog.h"
 #include "ui/dialogs/compare_dialog.h"
 #include "ui/help/help_window.h"
+#include "app/connection_manager.h"
 #include "ui/tq_interface_view.h"
 
 namespace {
@@ -26,6 +28,12 @@ const HelpCoverageRegistrar kCompare{"CompareDialog", [](CTQ_InterfaceView& v) -
     RegisterComparison comparison;
     comparison.differences.push_back({0, "st1", "St1", "20", "21"});
     return new CompareDialog(CompareModel(comparison), &v);
+}};
+
+const HelpCoverageRegistrar kAutotune{"AutotuneDialog", [](CTQ_InterfaceView& v) -> QWidget* {
+    static ParameterSet document;
+    document.ApplyDefaults();
+    return new AutotuneDialog(v.connection(), document, true, {}, {}, &v);
 }};
 
 }  // namespace

@@ -53,6 +53,9 @@ const CommandText kCommandTexts[] = {
     {cmd::CompareWithRegulator, "Compare with regulator\n\nReads the regulator's registers and lists every "
                                 "field that differs from this parameter set. Nothing is changed unless "
                                 "you take the regulator's values."},
+    {cmd::Autotune, "Auto-tune\n\nRuns a short on/off experiment on the regulator around an operating "
+                    "point, identifies the loop and proposes kP, kI and kD. Every setting it changes is "
+                    "restored afterwards; nothing is saved to FLASH."},
     {cmd::VerifyAfterDownload, "Verify after download\n\nWhen checked, every download is followed by a "
                                "compare; the message line says \"verified\" or how many fields differ."},
     {cmd::SaveToFlash, "Save to FLASH\n\nMakes the regulator store its current registers in its FLASH, so "
