@@ -1,5 +1,6 @@
 // The relay experiment as a small state machine fed by runtime samples: it
-// watches the board's on/off relay oscillate around the operating point,
+// watches the board's output swing between its limits around the operating
+// point,
 // cuts the record into cycles, guards the band, the alarms, the time limit
 // and the sample counter, and identifies the loop once enough cycles are in.
 // It sends nothing: the session sets the regulator up and feeds it.
@@ -33,6 +34,7 @@ enum class StopReason {
     Alarm,          // an alarm bit was set in the status word
     TimeLimit,      // no result within the time limit
     NoOscillation,  // the time limit passed without a single cycle
+    Stalled,        // the output stayed on one side far longer than a half cycle
     Irregular,      // the cycles did not give usable figures
     Restarted,      // the sample counter went back: the regulator rebooted
     LinkLost,       // set by the session: no samples
@@ -72,6 +74,8 @@ public:
 private:
     void fail(StopReason reason, std::string message);
     void onCyclesChanged();
+    void noteNoise(double error);
+    double swingLevel() const;
 
     ExperimentConfig config_;
     ExperimentState state_ = ExperimentState::Running;
@@ -84,6 +88,12 @@ private:
     std::optional<std::uint32_t> firstCount_;
     std::uint32_t lastCount_ = 0;
     double lastOutput_ = 0;
+    int outputSide_ = 0;
+    double sideSince_ = 0;
+    double previousErrors_[2] = {0, 0};
+    long recentErrors_ = 0;
+    double noiseSum_ = 0;
+    long noiseCount_ = 0;
 };
 
 }  // namespace tuning

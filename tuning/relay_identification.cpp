@@ -50,18 +50,24 @@ std::string figure(const char* format, double value)
 
 }  // namespace
 
-std::vector<RelayCycle> relayCycles(const std::vector<RelayPoint>& points)
+std::vector<RelayCycle> relayCycles(const std::vector<RelayPoint>& points, double swing)
 {
     std::vector<RelayCycle> cycles;
     if (points.size() < 2)
         return cycles;
     std::optional<CycleBuilder> open;
     int previous = side(points.front().output);
+    bool armed = points.front().error < -swing;
+    bool turned = false;   // the output turned to heating while armed
     for (std::size_t i = 1; i < points.size(); ++i) {
         const RelayPoint& p = points[i];
         const double dt = p.seconds - points[i - 1].seconds;
         const int now = side(p.output);
-        const bool heatingStarts = now > 0 && previous <= 0;
+        armed = armed || p.error < -swing;
+        turned = now > 0 && armed && (turned || previous <= 0);
+        const bool heatingStarts = turned && p.error > swing;
+        if (heatingStarts)
+            armed = turned = false;
         if (heatingStarts && open) {
             CycleBuilder& b = *open;
             RelayCycle c = b.cycle;

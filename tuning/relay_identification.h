@@ -36,8 +36,11 @@ struct RelayCycle {
 };
 
 // The complete cycles of a run, in order. A cycle begins where the output
-// turns positive after having been 0 or negative.
-std::vector<RelayCycle> relayCycles(const std::vector<RelayPoint>& points);
+// turns to heating, at the first sample of that turn with the error above
+// +swing, once the error has been below -swing since the last cycle began:
+// a relay that chatters in the noise as the error crosses 0 starts one
+// cycle, not several.
+std::vector<RelayCycle> relayCycles(const std::vector<RelayPoint>& points, double swing = 0.0);
 
 // Describing function of a three-level relay: output +-d once |e| reaches
 // `on`, back to 0 when |e| falls to `off` (off = -on gives the two-level

@@ -17,7 +17,7 @@ namespace {
 constexpr std::uint32_t kModeMask = 0x0F;
 constexpr std::uint32_t kTrExternal = 0x10;
 constexpr std::uint32_t kLoopMode = 0x100;
-constexpr std::uint32_t kModeOff = 0, kModePower = 1, kModeAlgo = 2, kModePid = 6;
+constexpr std::uint32_t kModeOff = 0, kModePower = 1, kModeP = 3, kModePid = 6;
 constexpr std::uint32_t kRunningFlag = 0x01;   // fgtFLAG: the regulator runs
 constexpr std::uint32_t kAlarmBits = ~std::uint32_t{0x0000C001};
 constexpr double kDefaultRelayLimit = 40.0;
@@ -37,10 +37,10 @@ const char* registerName(int reg)
 {
     switch (reg) {
     case 0: return "St1";
+    case 1: return "kP";
+    case 4: return "kTr";
     case 6: return "Max power out";
     case 13: return "regulator flags";
-    case 14: return "Algo dead-band";
-    case 15: return "Algo hysteresis";
     default: return "register";
     }
 }
@@ -102,6 +102,32 @@ std::optional<RuntimeSample> firstSample(TuningLink& link, double seconds)
     return link.nextSample(seconds);
 }
 
+// The board's error filter (factor ts / kTe per sample) applied to the
+// actual value, stepped by the sample counter so that samples lost while
+// St1 is written count as they should.
+class ErrorFilter {
+public:
+    ErrorFilter(double ts, double kTe) : factor_(kTe > ts ? ts / kTe : 1.0) {}
+    double feed(double value, std::uint32_t count)
+    {
+        if (!primed_) {
+            primed_ = true;
+            y_ = value;
+        } else {
+            const std::uint32_t steps = std::min<std::uint32_t>(count - count_, 1000);
+            y_ += (1.0 - std::pow(1.0 - factor_, static_cast<double>(steps))) * (value - y_);
+        }
+        count_ = count;
+        return y_;
+    }
+
+private:
+    double factor_;
+    double y_ = 0;
+    std::uint32_t count_ = 0;
+    bool primed_ = false;
+};
+
 TuningOutcome refuse(TuningOutcome o, std::string why)
 {
     o.status = TuningStatus::Refused;
@@ -115,7 +141,8 @@ int readRegulatorSettings(RegisterIo& io, RegulatorSettings& out, int& failedReg
 {
     struct F { int reg; float* to; };
     const F floats[] = {{0, &out.st1},      {1, &out.kP},           {2, &out.kI},
-                        {3, &out.kD},       {6, &out.maxPower},     {7, &out.deadBand},
+                        {3, &out.kD},       {4, &out.kTr},          {5, &out.kTe},
+                        {6, &out.maxPower}, {7, &out.deadBand},
                         {9, &out.ts},       {10, &out.coolGain},    {11, &out.heatGain},
                         {14, &out.algoDeadBand}, {15, &out.algoHysteresis}};
     for (const F& f : floats) {
@@ -169,9 +196,10 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
         return refuse(o, text("the output limit %.1f %% lies inside the output \"Dead-band\" "
                               "(%.1f %%): the relay could not switch",
                               limit, b.deadBand));
-    if (!(request.band > 0) || !(request.timeLimit > 0) || !(request.relayOn > request.relayOff)
-        || request.relayOff < 0)
-        return refuse(o, "the band, the time limit and the relay levels must be positive");
+    if (!(request.band > 0) || !(request.timeLimit > 0) || !(request.proportionalBand > 0)
+        || !(request.hysteresis > 0))
+        return refuse(o, "the band, the time limit, the proportional band and the hysteresis "
+                         "must be positive");
 
     const std::optional<RuntimeSample> first = firstSample(link, request.linkLossSeconds);
     link.stopStream();
@@ -198,17 +226,21 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
             return refuse(o, "reading register " + std::to_string(s.reg) + " failed: "
                                  + linkError(rc));
     o.changedRegulator = true;
-    const std::uint32_t relayFlags = (b.flags & ~(kModeMask | kLoopMode)) | kModeAlgo;
-    // A load already at the operating point would leave the relay idle: the
-    // set point starts a little off and moves onto the operating point at
-    // the relay's first switch.
-    bool kick = std::fabs(first->frTa - o.operatingPoint) < 2 * request.relayOn;
-    const double startPoint = o.operatingPoint + (kick ? 3 * request.relayOn : 0.0);
-    int rc = io.writeRegister(0, static_cast<float>(startPoint), true);
+    // P = kP x Te, limited by Max power out: with this gain the board itself
+    // switches between the two limits as the filtered error changes sign.
+    const std::uint32_t relayFlags = (b.flags & ~(kModeMask | kLoopMode)) | kModeP;
+    // St1 sits beyond the operating point on the side the output drives
+    // toward, and moves across when the output reverses: the board switches
+    // only once the load has passed the operating point by the hysteresis.
+    // The set-point filter is opened (kTr = ts) so St1 moves at once; it is
+    // not in the loop the experiment measures.
+    const double relayGain = std::min(kMaxRelayGain, limit / request.proportionalBand);
+    int side = first->frTa < o.operatingPoint ? 1 : -1;
+    auto relaySetPoint = [&] { return static_cast<float>(o.operatingPoint + side * request.hysteresis); };
+    int rc = io.writeRegister(0, relaySetPoint(), true);
+    if (rc == 0) rc = io.writeRegister(1, static_cast<float>(relayGain), true);
+    if (rc == 0) rc = io.writeRegister(4, b.ts, true);
     if (rc == 0) rc = io.writeRegister(6, static_cast<float>(limit), true);
-    if (rc == 0) rc = io.writeRegister(14, static_cast<float>(request.relayOn), true);
-    if (rc == 0)
-        rc = io.writeRegister(15, static_cast<float>(request.relayOn - request.relayOff), true);
     if (rc == 0) rc = io.writeRegisterUnsigned(13, relayFlags);
     if (rc == 0 && !wasRunning) rc = link.startRegulator();
 
@@ -227,6 +259,7 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
         if (const int s = link.startStream(); s != 0)
             experiment.abort(StopReason::LinkLost, "starting the runtime stream failed: " + linkError(s));
     }
+    ErrorFilter actual(b.ts, b.kTe);
     using Clock = std::chrono::steady_clock;
     auto lastSample = Clock::now();
     int shownCycle = -1;
@@ -245,10 +278,15 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
             continue;
         }
         lastSample = Clock::now();
-        if (kick && std::fabs(s->fgTc) > 0.5f) {
-            kick = false;
+        // The relay's input is the filtered actual value against the
+        // operating point, not the board's error against the moving St1.
+        RuntimeSample fed = *s;
+        fed.frTe = static_cast<float>(o.operatingPoint - actual.feed(s->frTa, s->gTsCnt));
+        const int outputSide = s->fgTc > 0.5f ? 1 : s->fgTc < -0.5f ? -1 : 0;
+        if (outputSide == -side) {
+            side = outputSide;
             link.stopStream();
-            const int w = io.writeRegister(0, static_cast<float>(o.operatingPoint), true);
+            const int w = io.writeRegister(0, relaySetPoint(), true);
             const int st = w == 0 ? link.startStream() : 0;
             if (w != 0 || st != 0) {
                 experiment.abort(StopReason::LinkLost,
@@ -256,7 +294,7 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
                 break;
             }
         }
-        experiment.feed(*s);
+        experiment.feed(fed);
         const ExperimentProgress& p = experiment.progress();
         if (progress && (p.cycle != shownCycle || Clock::now() - shown > std::chrono::seconds(5))) {
             shownCycle = p.cycle;

@@ -1,6 +1,9 @@
 // A tuning run on a regulator: checks that tuning makes sense, saves every
-// register it will change, puts the board's on/off ("Algo") relay around
-// the operating point with the operator's output limit, feeds the relay
+// register it will change, makes the board a relay around the operating
+// point (P mode with a gain so high that the output sits at plus or minus
+// the operator's limit but for a few hundredths of a degree, and St1 moved
+// to the far side of the operating point each time the output reverses,
+// which gives the relay its hysteresis), feeds the relay
 // experiment with the live samples, and always writes the saved registers
 // back and verifies them, whether the run finished, failed, was cancelled
 // or lost the link. It never saves to FLASH.
@@ -26,20 +29,23 @@ struct TuningRequest {
     double band = 10.0;               // deg C around the operating point
     double timeLimit = 600.0;         // seconds of the experiment
     TuningRule rule = TuningRule::Gentle;   // meets 10 % overshoot on every load tried
-    double relayOn = 0.2;             // |filtered error| that switches the relay on, deg C
-    double relayOff = 0.05;           // |filtered error| that switches it off, deg C
+    double proportionalBand = 0.02;   // deg C of error that take the relay from 0 to the limit
+    double hysteresis = 0.1;          // deg C: St1 sits this far beyond the operating point
     double linkLossSeconds = 2.0;     // no sample for this long: the link is lost
     int warmupCycles = 2;
     int measuredCycles = 5;
 };
 
-// The registers the run changes, in the order they are written back
-// (the regulator flags last, so the mode changes once everything else is
-// in place).
-inline constexpr int kTuningRegisters[] = {0, 6, 14, 15, 13};
+// The registers the run changes (St1, kP, kTr, Max power out, the
+// regulator flags), in the order they are written back: the flags last, so
+// the mode changes once everything else is in place.
+inline constexpr int kTuningRegisters[] = {0, 1, 4, 6, 13};
+
+// The largest kP a board takes (the field's range).
+inline constexpr double kMaxRelayGain = 10000.0;
 
 struct RegulatorSettings {
-    float st1 = 0, kP = 0, kI = 0, kD = 0, maxPower = 0, deadBand = 0, ts = 0;
+    float st1 = 0, kP = 0, kI = 0, kD = 0, kTr = 0, kTe = 0, maxPower = 0, deadBand = 0, ts = 0;
     float coolGain = 1, heatGain = 1, algoDeadBand = 0, algoHysteresis = 0;
     std::uint32_t flags = 0;
 };

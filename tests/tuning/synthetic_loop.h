@@ -31,7 +31,7 @@ struct SyntheticLoop {
     std::vector<RuntimeSample> run(double seconds, std::uint32_t seed = 7) const
     {
         std::mt19937 random(seed);
-        std::normal_distribution<double> normal(0.0, noise > 0 ? noise : 1.0);
+        std::normal_distribution<double> normal(0.0, 1.0);
         const int lag = static_cast<int>(std::lround(delay / ts));
         std::deque<double> pipe(static_cast<std::size_t>(lag) + 1, 0.0);
         double x = -start;  // the load's deviation from the operating point

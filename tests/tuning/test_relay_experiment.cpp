@@ -66,12 +66,14 @@ TEST(RelayExperiment, StopsWhenTr1LeavesTheBand)
     EXPECT_NE(e.message().find("left the band of \xC2\xB1" "0.3"), std::string::npos) << e.message();
 }
 
-TEST(RelayExperiment, StopsOnAnAlarmButNotOnTheStartupDelay)
+// The start-up delay and "Regulator overload" (a relay sits at its limit
+// by design) go on; the first real alarm stops the run.
+TEST(RelayExperiment, StopsOnAnAlarmButNotOnTheStartupDelayOrTheOverload)
 {
     SyntheticLoop loop;
     std::vector<RuntimeSample> samples = loop.run(400);
     for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i].g_error = i < 100 ? 0x1u : i >= 900 ? 0x00010000u : 0u;
+        samples[i].g_error = i < 100 ? 0x1u : i < 800 ? 0x8u : i >= 900 ? 0x00010008u : 0u;
     const RelayExperiment e = runThrough(samples, configFor(loop));
     EXPECT_EQ(e.reason(), StopReason::Alarm);
     EXPECT_NE(e.message().find("[Temp1 High]"), std::string::npos) << e.message();
@@ -87,6 +89,22 @@ TEST(RelayExperiment, NoOscillationWithinTheTimeLimitNamesTheLikelyCause)
     const RelayExperiment e = runThrough(loop.run(100), config);
     EXPECT_EQ(e.reason(), StopReason::NoOscillation);
     EXPECT_NE(e.message().find("output limit"), std::string::npos) << e.message();
+}
+
+// A load that stops following the output (a heat sink running away) ends
+// the run long before the time limit, naming the side the output is stuck on.
+TEST(RelayExperiment, OutputStuckOnOneSideEndsTheRun)
+{
+    SyntheticLoop loop;
+    std::vector<RuntimeSample> samples = loop.run(400);
+    for (std::size_t i = 1500; i < samples.size(); ++i) {
+        samples[i].fgTc = static_cast<float>(-loop.cool);
+        samples[i].frTe = -0.5f;
+    }
+    const RelayExperiment e = runThrough(samples, configFor(loop));
+    EXPECT_EQ(e.reason(), StopReason::Stalled);
+    EXPECT_NE(e.message().find("has cooled at its limit"), std::string::npos) << e.message();
+    EXPECT_LT(e.progress().seconds, 200.0);
 }
 
 TEST(RelayExperiment, TimeLimitAfterSomeCycles)

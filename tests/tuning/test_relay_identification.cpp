@@ -124,6 +124,26 @@ TEST(RelayIdentification, AsymmetricHeatingAndCooling)
     EXPECT_GE(f.ku, 0.6 * loop.ultimateGain());
 }
 
+// A relay without hysteresis chatters in the noise as the error crosses 0;
+// only a crossing after the error has swung past the noise starts a cycle.
+TEST(RelayIdentification, ChatterAtTheCrossingStartsOneCycle)
+{
+    SyntheticLoop loop;
+    loop.hysteresis = 0.0;
+    loop.noise = 0.02;
+    const std::vector<RelayPoint> points = pointsOf(loop.run(200), loop.ts);
+    const std::vector<RelayCycle> chattering = relayCycles(points);
+    std::vector<RelayCycle> cycles = relayCycles(points, 0.06);
+    EXPECT_GT(chattering.size(), cycles.size());
+    ASSERT_GE(cycles.size(), 5u);
+    cycles.erase(cycles.begin(), cycles.begin() + 2);
+    const IdentificationResult r = identifyUltimate(cycles);
+    ASSERT_TRUE(r.figures) << r.error;
+    EXPECT_LT(r.figures->periodSpread, 0.05);
+    EXPECT_GE(r.figures->tu, 0.9 * loop.ultimatePeriod());
+    EXPECT_LE(r.figures->tu, 1.15 * loop.ultimatePeriod());
+}
+
 TEST(RelayIdentification, NoiseSwampingTheHysteresisIsRefusedByName)
 {
     SyntheticLoop loop;
