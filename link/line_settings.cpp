@@ -1,5 +1,8 @@
 #include "link/line_settings.h"
 
+#include <mutex>
+#include <set>
+
 #include <asm/termbits.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -59,7 +62,31 @@ int applyLineSettings(int fd, std::uint32_t baud, int parity, int dataBits) {
 
 void makeExclusive(int fd) { ioctl(fd, TIOCEXCL); }
 
+namespace {
+
+// Ports whose low-latency flag this process turned on, to be turned off
+// again at close (the driver keeps it for the next program otherwise).
+std::mutex lowLatencyMutex;
+std::set<int> lowLatencyTurnedOn;
+
+void setLowLatency(int fd, bool on) {
+    struct serial_struct info {};
+    if (ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return;
+    info.flags = on ? (info.flags | ASYNC_LOW_LATENCY) : (info.flags & ~ASYNC_LOW_LATENCY);
+    ioctl(fd, TIOCSSERIAL, &info);
+}
+
+}  // namespace
+
 void releaseAndClose(int fd) {
+    bool restore = false;
+    {
+        std::lock_guard<std::mutex> lock(lowLatencyMutex);
+        restore = lowLatencyTurnedOn.erase(fd) > 0;
+    }
+    if (restore)
+        setLowLatency(fd, false);
     ioctl(fd, TIOCNXCL);
     ::close(fd);
 }
@@ -69,12 +96,18 @@ void holdModemLinesOff(int fd) {
     ioctl(fd, TIOCMBIC, &lines);
 }
 
-void requestLowLatency(int fd) {
+bool requestLowLatency(int fd) {
     struct serial_struct info {};
     if (ioctl(fd, TIOCGSERIAL, &info) != 0)
-        return;
+        return false;   // a pseudo-terminal, or a driver without the setting
+    if (info.flags & ASYNC_LOW_LATENCY)
+        return true;
     info.flags |= ASYNC_LOW_LATENCY;
-    ioctl(fd, TIOCSSERIAL, &info);
+    if (ioctl(fd, TIOCSSERIAL, &info) != 0)
+        return false;
+    std::lock_guard<std::mutex> lock(lowLatencyMutex);
+    lowLatencyTurnedOn.insert(fd);
+    return true;
 }
 
 bool readModemLines(int fd, int& lines) { return ioctl(fd, TIOCMGET, &lines) == 0; }

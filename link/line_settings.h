@@ -16,7 +16,10 @@ void makeExclusive(int fd);         // TIOCEXCL
 // the flag after the last close, which would lock the next open out.
 void releaseAndClose(int fd);
 void holdModemLinesOff(int fd);     // DTR and RTS off
-void requestLowLatency(int fd);     // ASYNC_LOW_LATENCY where the driver has it
+// ASYNC_LOW_LATENCY where the driver has it (USB adapters then pass each
+// byte on at once instead of holding it up to 16 ms); true when it is on.
+// releaseAndClose() turns it off again if this call turned it on.
+bool requestLowLatency(int fd);
 
 // Reads the modem lines; false when the device has none (pseudo-terminal).
 bool readModemLines(int fd, int& lines);

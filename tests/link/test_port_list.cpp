@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include "link/port_detail.h"
 #include "link/port_list.h"
 
 namespace fs = std::filesystem;
@@ -81,6 +82,33 @@ TEST_F(PortListTest, EnumerationByIndex) {
     // An entry that does not fit ends the enumeration.
     char tiny[8];
     EXPECT_EQ(enumeratePort(0, tiny, sizeof tiny, roots), -1);
+}
+
+// Driver and latency timer from sysfs, for the device and its by-id name.
+TEST_F(PortListTest, DetailNamesTheDriverAndTheAdaptersLatencyTimer) {
+    const fs::path usb0 = root / "sys/devices/usb1/1-1/1-1:1.0/ttyUSB0";
+    fs::create_directories(root / "sys/bus/usb-serial/drivers/ftdi_sio");
+    fs::create_directory_symlink(root / "sys/bus/usb-serial/drivers/ftdi_sio", usb0 / "driver");
+    file(usb0 / "latency_timer", "16\n");
+    fs::create_directories(root / "dev");
+    file(root / "dev/ttyUSB0", "");
+    const fs::path byId = root / "dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A900-if00-port0";
+    fs::remove(byId);
+    fs::create_symlink("../../ttyUSB0", byId);
+
+    for (const std::string& name : {dev("ttyUSB0") + " * FT232R USB UART", byId.string()}) {
+        const PortDetail d = portDetail(name, roots);
+        EXPECT_EQ(d.device, "ttyUSB0") << name;
+        EXPECT_EQ(d.driver, "ftdi_sio");
+        EXPECT_EQ(d.latencyTimerMs, 16);
+        EXPECT_EQ(portDetailText(d),
+                  "driver ftdi_sio, latency timer 16 ms (low latency asked for on open)");
+    }
+    const PortDetail acm = portDetail(dev("ttyACM0"), roots);
+    EXPECT_EQ(acm.device, "ttyACM0");
+    EXPECT_EQ(acm.driver, "");
+    EXPECT_FALSE(acm.latencyTimerMs);
+    EXPECT_EQ(portDetailText(portDetail(dev("ttyS9"), roots)), "no serial device behind this name");
 }
 
 TEST(PortList, MissingTreeGivesAnEmptyList) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "command.h"
+#include "link/port_detail.h"
 #include "link/port_list.h"
 
 namespace tqctl {
@@ -11,16 +12,20 @@ namespace {
 
 int runPorts(Context& ctx, const std::vector<std::string>& args);
 
-const Command kPorts{"ports", "ports [--rates]",
-                     "list the serial ports present (--rates: and the bit rates offered)",
+const Command kPorts{"ports", "ports [--rates] [--detail]",
+                     "list the serial ports present (--rates: and the bit rates offered; "
+                     "--detail: each port's driver and latency timer)",
                      runPorts};
 
 int runPorts(Context&, const std::vector<std::string>& args) {
     bool rates = false;
+    bool detail = false;
     PortListRoots roots;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--rates") {
             rates = true;
+        } else if (args[i] == "--detail") {
+            detail = true;
         } else if ((args[i] == "--sysfs" || args[i] == "--dev") && i + 1 < args.size()) {
             // Other roots, for trying the listing on a copied tree.
             (args[i] == "--sysfs" ? roots.sysfs : roots.dev) = args[i + 1];
@@ -32,8 +37,12 @@ int runPorts(Context&, const std::vector<std::string>& args) {
     const std::vector<std::string> ports = listPorts(roots);
     if (ports.empty())
         std::fprintf(stderr, "no serial ports found\n");
-    for (const std::string& port : ports)
-        std::printf("%s\n", port.c_str());
+    for (const std::string& port : ports) {
+        if (detail)
+            std::printf("%s\t%s\n", port.c_str(), portDetailText(portDetail(port, roots)).c_str());
+        else
+            std::printf("%s\n", port.c_str());
+    }
     if (rates)
         for (std::uint32_t rate : kBaudRates)
             std::printf("%u\n", static_cast<unsigned>(rate));
