@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Only what it runs: the window, tqctl and the virtual regulator.
-BUILD_TARGETS="tq_interface tqctl tq-sim" bash scripts/setup.sh
+SETUP_FOR=run BUILD_TARGETS="tq_interface tqctl tq-sim" bash scripts/setup.sh
 bin="${BUILD_DIR:-build}"
 port="${1:-}"
 

@@ -6,10 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev nlohmann-json3-dev
-          xvfb xauth x11-utils poppler-utils fonts-liberation2 clang libclang-rt-14-dev llvm
-          groff-base locales libx11-dev)
+# What building and running the window, tqctl and tq-sim needs; the tests,
+# benchmarks, sanitizer and fuzzing builds need the rest (SETUP_FOR=test,
+# the default).
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          nlohmann-json3-dev libx11-dev)
+if [ "${SETUP_FOR:-test}" != run ]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils poppler-utils
+             fonts-liberation2 clang libclang-rt-14-dev llvm groff-base locales)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,12 +28,23 @@ if ((${#missing[@]})); then
 fi
 
 # The locale tests format numbers under a decimal-comma locale.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "${SETUP_FOR:-test}" != run ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "de_DE.UTF-8 not generated; the locale tests will skip"
 fi
 
 BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-}
+if [ "${SETUP_FOR:-test}" = run ]; then
+  # Tests and benchmarks stay as configured before; a first configuration
+  # leaves them out (their libraries may be missing).
+  if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    set -- -DTQ_BUILD_TESTS=OFF -DTQ_BUILD_BENCH=OFF
+  else
+    set --
+  fi
+else
+  set -- -DTQ_BUILD_TESTS=ON -DTQ_BUILD_BENCH=${TQ_BUILD_BENCH:-ON}
+fi
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" ${CMAKE_ARGS:-}
 cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
