@@ -26,8 +26,10 @@ TEST(SetupIniHostile, DirectoryOrPipeIsReportedAndLeftAloneWithTheDefaults) {
     const std::filesystem::path asPipe =
         hostile::makeFifo(dir.path().toStdString(), "pipe.ini");
 
-    for (const auto& [path, reason] : {std::pair{asDirectory, "it is a directory"},
-                                       std::pair{asPipe, "not a regular file"}}) {
+    for (const auto& [where, why] : {std::pair{asDirectory, "it is a directory"},
+                                     std::pair{asPipe, "not a regular file"}}) {
+        const std::filesystem::path path = where;
+        const std::string reason = why;
         SCOPED_TRACE(path.string());
         IniFile ini(path);
         bool read = true;

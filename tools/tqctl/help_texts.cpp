@@ -41,7 +41,9 @@ const Details kDetails[] = {
      "Lists the serial ports present, with their stable /dev/serial/by-id/ names where the\n"
      "system gives them. Opening a port needs membership of the 'dialout' group.\n\n"
      "options:\n"
-     "  --rates           also list the bit rates each port offers\n"},
+     "  --rates           also list the bit rates each port offers\n"
+     "  --detail          each port's kernel driver and, for USB adapters that report one,\n"
+     "                    their latency timer (low latency is asked for when a port is opened)\n"},
     {"monitor",
      "Shows the live status panel in the terminal: the temperatures, voltages, currents and\n"
      "outputs, and the status word with its alarm texts. Ends after N seconds or at Ctrl-C.\n\n"
