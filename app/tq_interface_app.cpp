@@ -93,7 +93,8 @@ bool CTQ_InterfaceApp::initInstance(const MainWindowFactory& factory, const QStr
     splash->setText(QStringLiteral("Startup...\nParse commands"));
     if (commandLine_.action == CommandLine::Action::Invalid) {
         std::cerr << "tq_interface: " << commandLine_.error.toStdString() << '\n'
-                  << "usage: tq_interface [--simulate | --port PATH] [--log FILE] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n";
+                  << "usage: tq_interface [--simulate | --port PATH] [--log FILE] [FILE.tq | --print FILE | --print-to PRINTER FILE]\n"
+                  << "       tq_interface --version\n";
         exitCode_ = 2;
         splash->hideSplash();
         return false;

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -12,12 +14,20 @@
 #include "app/main_frame.h"
 #include "app/tq_interface_app.h"
 #include "params/tq_interface_doc.h"
+#include "project_version.h"
 #include "sim/virtual_regulator.h"
 #include "ui/screenshots.h"
 #include "ui/tq_interface_view.h"
 
 
 int main(int argc, char** argv) {
+    // Before the application object: no display is needed to ask.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tq_interface %s\n", kProjectVersion);
+            return 0;
+        }
+    }
     PreparePrintRun(argc, argv);
     CTQ_InterfaceApp app(argc, argv);
     std::unique_ptr<sim::VirtualRegulator> regulator;

@@ -10,6 +10,7 @@
 
 #include <semaphore.h>
 
+#include "project_version.h"
 #include "sim/virtual_regulator.h"
 
 namespace {
@@ -44,7 +45,8 @@ int usage(const char* argv0, FILE* to = stderr)
                  "  --plant-param KEY=VALUE,...  change constants of the load (repeatable):\n"
                  "%s"
                  "  --speed X     run the board X times faster than real time (0.1 .. 50;\n"
-                 "                default 1): 20 x X runtime lines per second\n",
+                 "                default 1): 20 x X runtime lines per second\n"
+                 "  --version     print the version and end\n",
                  argv0, sim::plantHelpText().c_str());
     return 64;
 }
@@ -140,6 +142,9 @@ int main(int argc, char** argv)
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {
             usage(argv[0], stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("tq-sim %s\n", kProjectVersion);
             return 0;
         } else {
             return usage(argv[0]);

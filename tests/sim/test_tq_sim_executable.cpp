@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -29,7 +30,9 @@ Child spawn(const std::vector<std::string>& args)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(pipeFd[1], STDOUT_FILENO);
-        ::freopen("/dev/null", "w", stderr);
+        // Its error stream goes nowhere (dup2, unlike freopen, is safe after fork).
+        if (const int devNull = ::open("/dev/null", O_WRONLY); devNull >= 0)
+            ::dup2(devNull, STDERR_FILENO);
         ::close(pipeFd[0]);
         ::close(pipeFd[1]);
         std::vector<char*> argv;

@@ -85,6 +85,27 @@ TEST_F(TqctlHelp, ManualPageNamesEveryCommand) {
     }
 }
 
+// One version for the project: each program prints the CMake project's
+// version (the Debian package's), whatever else is on the command line.
+TEST_F(TqctlHelp, EveryProgramPrintsTheProjectVersion) {
+    const std::string version = TQ_PROJECT_VERSION;
+    const ChildResult tqctl = tq({"--version", "status"});
+    EXPECT_EQ(tqctl.exitCode, 0) << describe(tqctl);
+    EXPECT_EQ(tqctl.out, "tqctl " + version + "\n");
+    const ChildResult sim = runChild(TQSIM_PATH, {"--demo", "--version"});
+    EXPECT_EQ(sim.exitCode, 0) << describe(sim);
+    EXPECT_EQ(sim.out, "tq-sim " + version + "\n");
+#ifdef TQ_INTERFACE_PATH
+    // Without a display: the answer comes before the window system is asked.
+    ChildOptions noDisplay;
+    noDisplay.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const ChildResult window = runChild(TQ_INTERFACE_PATH, {"--version"}, noDisplay);
+    EXPECT_EQ(window.exitCode, 0) << describe(window);
+    EXPECT_EQ(window.out, "tq_interface " + version + "\n");
+#endif
+    EXPECT_TRUE(contains(tq({"--help"}).out, "--version")) << "tqctl --help does not list --version";
+}
+
 TEST_F(TqctlHelp, FieldTableOfTheManualIsTheGeneratedOne) {
     const ChildResult r = tq({"fields", "--markdown"});
     ASSERT_EQ(r.exitCode, 0) << describe(r);

@@ -12,6 +12,7 @@
 #include "json_report.h"
 #include "multi_port.h"
 #include "params/parameter_assign.h"
+#include "project_version.h"
 #include "sim/plant_params.h"
 
 namespace tqctl {
@@ -40,7 +41,8 @@ void printUsage(std::FILE* out) {
                  "  --plant-param KEY=VALUE,...  change constants of that load\n"
                  "  --sim-speed X run the virtual regulator X times faster (0.1 .. 50)\n"
                  "  --json        (after verify, download, flash, status, version) one JSON\n"
-                 "                object per port on standard output\n\n"
+                 "                object per port on standard output\n"
+                 "  --version     print tqctl's own version and end\n\n"
                  "commands:\n");
     std::vector<Command> sorted = table();
     std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
@@ -98,6 +100,10 @@ int main(int argc, char** argv) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
             printUsage(stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("tqctl %s\n", kProjectVersion);
             return 0;
         }
         if (option == "--simulate") {
