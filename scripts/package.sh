@@ -26,7 +26,7 @@ fi
 if [ "${PACKAGE_REUSE_BUILD:-0}" = 1 ] && [ -f "$build/build.ninja" ]; then
   cmake --build "$build" -j "$(nproc)" --target tq_interface tqctl tq-sim man_pages package_changelog
 else
-  BUILD_DIR="$build" BUILD_TARGETS="tq_interface tqctl tq-sim man_pages package_changelog" bash scripts/setup.sh
+  SETUP_FOR=run BUILD_DIR="$build" BUILD_TARGETS="tq_interface tqctl tq-sim man_pages package_changelog" bash scripts/setup.sh
 fi
 
 rm -f "$build"/tq-interface_*.deb
