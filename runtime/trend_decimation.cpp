@@ -4,14 +4,24 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// Rows in one block of `level` (-1: a single row).
+constexpr std::size_t rowsOf(int level) {
+    return level < 0 ? 1 : TrendIndex::kBlockRows << (TrendIndex::kFanOutBits * level);
+}
+
+}  // namespace
+
 TrendIndex::TrendIndex(const LogData& log) : log_(&log) {
     const std::size_t rows = log.rowCount();
-    const std::size_t count = (rows + kBlockRows - 1) / kBlockRows;
+    constexpr std::size_t fanOut = std::size_t{1} << kFanOutBits;
     for (int c = 0; c < kLogRealColumns; ++c) {
         const std::vector<float>& values = log.column(static_cast<LogColumn>(c));
-        auto& blocks = blocks_[c];
-        blocks.resize(count);
-        for (std::size_t b = 0; b < count; ++b) {
+        Levels& levels = levels_[c];
+        if (rows == 0) continue;
+        std::vector<Block> finest((rows + kBlockRows - 1) / kBlockRows);
+        for (std::size_t b = 0; b < finest.size(); ++b) {
             float lo = std::numeric_limits<float>::infinity(), hi = -lo;
             const std::size_t end = std::min(rows, (b + 1) * kBlockRows);
             for (std::size_t r = b * kBlockRows; r < end; ++r) {
@@ -19,31 +29,69 @@ TrendIndex::TrendIndex(const LogData& log) : log_(&log) {
                 if (v < lo) lo = v;
                 if (v > hi) hi = v;
             }
-            blocks[b] = {lo, hi};
+            finest[b] = {lo, hi};
+        }
+        levels.push_back(std::move(finest));
+        while (levels.back().size() > 1) {
+            const std::vector<Block>& below = levels.back();
+            std::vector<Block> level((below.size() + fanOut - 1) / fanOut);
+            for (std::size_t b = 0; b < level.size(); ++b) {
+                Block m = below[b * fanOut];
+                const std::size_t end = std::min(below.size(), (b + 1) * fanOut);
+                for (std::size_t i = b * fanOut + 1; i < end; ++i) {
+                    m.min = std::min(m.min, below[i].min);
+                    m.max = std::max(m.max, below[i].max);
+                }
+                level[b] = m;
+            }
+            levels.push_back(std::move(level));
         }
     }
     for (std::size_t r = 0; r < rows; ++r)
         if (r == 0 || log.status(r) != log.status(r - 1)) statusChanges_.push_back(r);
 }
 
+std::size_t TrendIndex::memoryBytes() const {
+    std::size_t bytes = statusChanges_.capacity() * sizeof(std::size_t);
+    for (const Levels& levels : levels_)
+        for (const auto& level : levels) bytes += level.capacity() * sizeof(Block);
+    return bytes;
+}
+
 void TrendIndex::scan(LogColumn column, std::size_t from, std::size_t to, TrendColumn& out) const {
     const std::vector<float>& values = log_->column(column);
-    const auto& blocks = blocks_[static_cast<int>(column)];
+    const Levels& levels = levels_[static_cast<int>(column)];
+    const int count = static_cast<int>(levels.size());
     float lo = out.min, hi = out.max;
-    auto row = [&](std::size_t r) {
-        const float v = values[r];
-        if (v < lo) lo = v;
-        if (v > hi) hi = v;
+    auto take = [&](int level, std::size_t r) {
+        if (level < 0) {
+            const float v = values[r];
+            if (v < lo) lo = v;
+            if (v > hi) hi = v;
+        } else {
+            const Block& b = levels[level][r / rowsOf(level)];
+            lo = std::min(lo, b.min);
+            hi = std::max(hi, b.max);
+        }
     };
+    // Up: single rows, then ever larger blocks, until the next size would
+    // pass the end; down: the largest blocks that still fit, then smaller.
     std::size_t r = from;
-    while (r < to && r % kBlockRows != 0) row(r++);
-    while (r + kBlockRows <= to) {
-        const Block& b = blocks[r / kBlockRows];
-        lo = std::min(lo, b.min);
-        hi = std::max(hi, b.max);
-        r += kBlockRows;
+    int level = -1;
+    while (level + 1 < count) {
+        const std::size_t up = rowsOf(level + 1);
+        while (r % up != 0 && r + rowsOf(level) <= to) {
+            take(level, r);
+            r += rowsOf(level);
+        }
+        if (r % up != 0 || r + up > to) break;
+        ++level;
     }
-    while (r < to) row(r++);
+    for (; level >= -1; --level)
+        while (r + rowsOf(level) <= to) {
+            take(level, r);
+            r += rowsOf(level);
+        }
     out.min = lo;
     out.max = hi;
 }
@@ -108,9 +156,11 @@ std::vector<TrendColumn> TrendIndex::columns(LogColumn column, const std::vector
 
 bool TrendIndex::extremes(LogColumn column, float& min, float& max) const {
     if (!log_ || column == LogColumn::Count) return false;
+    const Levels& levels = levels_[static_cast<int>(column)];
+    if (levels.empty()) return false;
     min = std::numeric_limits<float>::infinity();
     max = -min;
-    for (const Block& b : blocks_[static_cast<int>(column)]) {
+    for (const Block& b : levels.back()) {
         min = std::min(min, b.min);
         max = std::max(max, b.max);
     }

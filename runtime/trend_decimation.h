@@ -1,8 +1,9 @@
 // Drawing a long log at a few pixels per second: each pixel column keeps the
 // first, last, smallest and largest value of its rows, so that every spike
 // is drawn and a frame costs about the same for 1,000 or 1,000,000 rows.
-// Blocks of 64 rows keep their extremes so that a wide column reads a few
-// blocks instead of every row.
+// A pyramid of extremes (blocks of 16 rows, then of 8 blocks of the level
+// below, up to the whole log) lets a column of any width read a few dozen
+// values instead of every row.
 #pragma once
 
 #include <array>
@@ -18,7 +19,8 @@ struct TrendColumn {
 
 class TrendIndex {
 public:
-    static constexpr std::size_t kBlockRows = 64;
+    static constexpr std::size_t kBlockRows = 16;  // rows of a block of the finest level
+    static constexpr int kFanOutBits = 3;           // 8 blocks make one of the next level
 
     TrendIndex() = default;
     explicit TrendIndex(const LogData& log);
@@ -41,12 +43,16 @@ public:
     const std::vector<std::size_t>& statusChanges() const { return statusChanges_; }
 
     const LogData* log() const { return log_; }
+    // Bytes held by the pyramid and the status changes.
+    std::size_t memoryBytes() const;
 
 private:
     struct Block { float min, max; };
+    using Levels = std::vector<std::vector<Block>>;  // finest first
     const LogData* log_ = nullptr;
-    std::array<std::vector<Block>, kLogRealColumns> blocks_;
+    std::array<Levels, kLogRealColumns> levels_;
     std::vector<std::size_t> statusChanges_;
-    // Extreme of rows [from, to) of a column, using whole blocks inside.
+    // Extremes of rows [from, to) of a column, taking the largest whole
+    // blocks inside.
     void scan(LogColumn column, std::size_t from, std::size_t to, TrendColumn& out) const;
 };

@@ -8,15 +8,20 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
+#include <unistd.h>
 
 #include "runtime/log_format.h"
 #include "runtime/log_reader.h"
+#include "runtime/log_series.h"
 #include "runtime/trend_decimation.h"
 #include "sim/board_model.h"
 #include "sim/register_bank.h"
 #include "ui/trend/trend_painter.h"
+#include "ui/trend/trend_renderer.h"
 
 namespace {
 
@@ -40,10 +45,7 @@ RuntimeSample typicalSample(sim::BoardModel& board, sim::RegisterBank& bank, int
 // kind 0: the virtual regulator's run; kind 1: every channel oscillating
 // faster than a pixel column at full zoom-out (the worst case: each column
 // is a full-height span).
-const LogData& logOf(int rows, int kind) {
-    static std::map<std::pair<int, int>, LogData> cache;
-    auto it = cache.find({rows, kind});
-    if (it != cache.end()) return it->second;
+std::string logText(int rows, int kind) {
     std::tm start{};
     start.tm_year = 126;
     start.tm_mday = 1;
@@ -84,13 +86,22 @@ const LogData& logOf(int rows, int kind) {
         appendLogRow(row, s);
         text += row;
     }
+    return text;
+}
+
+const LogData& logOf(int rows, int kind) {
+    static std::map<std::pair<int, int>, LogData> cache;
+    auto it = cache.find({rows, kind});
+    if (it != cache.end()) return it->second;
+    const std::string text = logText(rows, kind);
     LogReadResult r = readLogText(text.data(), text.size());
     return cache.emplace(std::make_pair(rows, kind), std::move(r.data)).first->second;
 }
 
-void BM_TrendRedraw(benchmark::State& state) {
-    const LogData& log = logOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(2)));
-    const TrendIndex index(log);
+// The state of a redraw: every channel, zoomed out or to one minute in the
+// middle, the cursor in the middle.
+TrendState stateOf(const benchmark::State& state, const TrendIndex& index) {
+    const LogData& log = *index.log();
     TrendState s;
     s.log = &log;
     s.index = &index;
@@ -107,6 +118,14 @@ void BM_TrendRedraw(benchmark::State& state) {
         s.t1 = mid + 30;
     }
     s.cursor = (s.t0 + s.t1) / 2;
+    return s;
+}
+
+// Everything drawn anew, as after a change of range.
+void BM_TrendRedraw(benchmark::State& state) {
+    const LogData& log = logOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(2)));
+    const TrendIndex index(log);
+    const TrendState s = stateOf(state, index);
     QImage image(1920, 1080, QImage::Format_RGB32);
     for (auto _ : state) {
         QPainter p(&image);
@@ -116,6 +135,41 @@ void BM_TrendRedraw(benchmark::State& state) {
 BENCHMARK(BM_TrendRedraw)
     ->ArgsProduct({{72000, 1000000}, {0, 1}, {0, 1}})
     ->ArgNames({"rows", "zoomed", "worst"})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The window's redraws through its kept picture: the cursor moving (the
+// picture is copied, the cursor drawn over it), and a pan of one pixel
+// (the traces drawn anew).
+void BM_TrendRedrawKept(benchmark::State& state) {
+    const LogData& log = logOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(2)));
+    const TrendIndex index(log);
+    TrendState s = stateOf(state, index);
+    const bool pan = state.range(3);
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    TrendRenderer renderer;
+    {
+        QPainter p(&image);
+        renderer.paint(p, image.rect(), s);
+    }
+    const double perPixel = (s.t1 - s.t0) / 1900;
+    int i = 0;
+    for (auto _ : state) {
+        const double step = (++i % 2 ? 1 : -1) * perPixel;
+        if (pan) {
+            s.t0 += step;
+            s.t1 += step;
+        } else {
+            *s.cursor += step * 7;
+        }
+        QPainter p(&image);
+        renderer.paint(p, image.rect(), s);
+    }
+}
+BENCHMARK(BM_TrendRedrawKept)
+    ->ArgsProduct({{1000000}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"rows", "zoomed", "worst", "pan"})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
@@ -131,6 +185,28 @@ void BM_TrendColumns(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TrendColumns)->Arg(72000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Opening a log in the window: reading the file, the index the trend is
+// drawn from and the series the step figures read. Goal: under 1.5 s for
+// 1,000,000 rows.
+void BM_TrendOpen(benchmark::State& state) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("tq-bench-trend-" + std::to_string(state.range(0)) + "-" + std::to_string(::getpid()) + ".txt");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << logText(static_cast<int>(state.range(0)), 0);
+    }
+    std::size_t indexBytes = 0;
+    for (auto _ : state) {
+        LogReadResult r = readLogFile(path.string());
+        const TrendIndex index(r.data);
+        benchmark::DoNotOptimize(stepSeriesOf(r.data));
+        indexBytes = index.memoryBytes();
+    }
+    state.counters["index_MiB"] = indexBytes / 1048576.0;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_TrendOpen)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "ui/trend/log_replay.h"
 #include "ui/trend/trend_canvas.h"
 #include "ui/trend/trend_painter.h"
+#include "ui/trend/trend_renderer.h"
 #include "ui/trend/trend_window.h"
 
 namespace {
@@ -119,6 +120,58 @@ TEST_F(TrendWindowTest, DrawsTheSpikeReadsTheCursorRowAndMeasuresTheStep) {
     ASSERT_TRUE(w->stepResult().ok) << w->stepResult().error;
     EXPECT_NEAR(*w->stepResult().figures.riseTime, 5 * std::log(9.0), 0.1);
     EXPECT_TRUE(w->figuresText().contains(QStringLiteral("20.00 -> 30.00")));
+    w->close();
+}
+
+TEST_F(TrendWindowTest, TheKeptPictureIsTheOneDrawnAnew) {
+    TrendWindow* w = view->openLog(write(stepRun(20 * 600, 7777)));
+    ASSERT_NE(w, nullptr);
+    TrendState s = w->canvas()->state();
+    for (auto& c : s.channels) c.enabled = c.column != LogColumn::Count;
+    const QFont font = w->canvas()->font();
+    TrendRenderer renderer;
+    auto draw = [&](auto&& paint) {
+        QImage image(900, 420, QImage::Format_RGB32);
+        QPainter p(&image);
+        p.setFont(font);
+        paint(p, image.rect());
+        return image;
+    };
+    QImage last;
+    auto same = [&](const char* what) {
+        last = draw([&](QPainter& p, const QRect& r) { renderer.paint(p, r, s); });
+        EXPECT_TRUE(last == draw([&](QPainter& p, const QRect& r) { paintTrend(p, r, s); })) << what;
+    };
+
+    s.zoomToFit();  // 12,000 rows on about 890 columns
+    same("zoomed out");
+    s.cursor = 123.4;
+    same("cursor");
+    const QImage atFirstCursor = last;
+    s.cursor = 300.0;
+    same("cursor moved");
+    EXPECT_FALSE(last == atFirstCursor) << "the cursor is drawn over the kept picture";
+    s.selection = std::make_pair(100.0, 420.0);
+    same("selection");
+    EXPECT_EQ(renderer.layerBuilds(), 1) << "neither the cursor nor the selection redraws the traces";
+    EXPECT_EQ(renderer.pictureBuilds(), 2);
+
+    s.t0 = 385;  // ten seconds around the spike at 388.85 s: every row joined
+    s.t1 = 395;
+    s.selection = std::make_pair(387.0, 389.0);
+    s.cursor = 388.85;
+    same("zoomed in");
+    s.channels[0].enabled = false;
+    s.penWidth = 3;
+    same("a channel hidden, a wider pen");
+    s.zoomToFit();
+    s.channels[5].colour = Qt::yellow;
+    s.background = QColor(20, 20, 60);
+    same("zoomed out, wider pen, other colours");
+    s.autoScale = false;
+    s.selection.reset();
+    same("the table's ranges, no selection");
+    EXPECT_EQ(renderer.layerBuilds(), 5);
     w->close();
 }
 

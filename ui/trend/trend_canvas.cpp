@@ -26,7 +26,7 @@ QImage TrendCanvas::renderImage(const QSize& size) const {
 
 void TrendCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paintTrend(p, rect(), state_);
+    renderer_.paint(p, rect(), state_);
 }
 
 void TrendCanvas::wheelEvent(QWheelEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "ui/trend/trend_renderer.h"
 #include "ui/trend/trend_state.h"
 
 class TrendCanvas : public QWidget {
@@ -33,6 +34,7 @@ protected:
 private:
     enum class Drag { None, Pan, Select };
     TrendState state_;
+    TrendRenderer renderer_;  // keeps the picture while only the cursor moves
     Drag drag_ = Drag::None;
     int dragStartX_ = 0;
     double dragStartT0_ = 0;

@@ -1,0 +1,75 @@
+#include "ui/trend/trend_renderer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPaintDevice>
+
+#include "ui/trend/trend_painter.h"
+
+TrendRenderer::Scene TrendRenderer::sceneOf(const QPainter& p, const QRect& area, const TrendState& s) {
+    Scene scene;
+    scene.area = area;
+    scene.pixelRatio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    scene.font = p.font();
+    scene.log = s.log;
+    scene.index = s.index;
+    scene.t0 = s.t0;
+    scene.t1 = s.t1;
+    for (int ch = 0; ch < kGraphChannelCount; ++ch) {
+        const TrendChannel& c = s.channels[ch];
+        Scene::Channel& k = scene.channels[ch];
+        k.drawn = c.enabled && c.column != LogColumn::Count;
+        if (!k.drawn) continue;
+        k.colour = c.colour.rgb();
+        std::tie(k.lo, k.hi) = s.range(ch);
+        k.column = c.column;
+    }
+    scene.background = s.background.rgba();
+    scene.grid = s.grid.rgba();
+    scene.penWidth = s.penWidth;
+    return scene;
+}
+
+void TrendRenderer::paint(QPainter& p, const QRect& area, const TrendState& s) {
+    Scene scene = sceneOf(p, area, s);
+    const QFontMetrics fm(p.font());
+    const QRect plot = trendPlotRect(area, fm.height());
+    if (scene_ != scene) {
+        // The base is drawn at the device's resolution, with the area's
+        // top left corner at (0, 0).
+        base_ = QImage((area.size().toSizeF() * scene.pixelRatio).toSize(), QImage::Format_RGB32);
+        base_.setDevicePixelRatio(scene.pixelRatio);
+        QPainter q(&base_);
+        q.setFont(p.font());
+        q.translate(-area.topLeft());
+        paintTrendBase(q, area, s);
+        q.end();
+        hasPlot_ = trendHasPlot(plot, s);
+        markers_ = hasPlot_ ? trendMarkers(plot, s, fm) : std::vector<TrendMarker>{};
+        layer_ = hasPlot_ ? trendTraceLayer(area, plot, s, markers_) : QImage();
+        scene_ = std::move(scene);
+        pictureValid_ = false;
+        ++layerBuilds_;
+    }
+    if (!pictureValid_ || selection_ != s.selection) {
+        picture_ = base_.copy();
+        if (hasPlot_) {
+            QPainter q(&picture_);
+            q.setFont(p.font());
+            q.translate(-area.topLeft());
+            q.setClipRect(trendPlotClip(plot));
+            paintTrendSelection(q, plot, s);
+            paintTrendMarkerLabels(q, plot, markers_, fm);
+            q.drawImage(area.topLeft(), layer_);
+        }
+        selection_ = s.selection;
+        pictureValid_ = true;
+        ++pictureBuilds_;
+    }
+    p.drawImage(area.topLeft(), picture_);
+    if (!hasPlot_) return;
+    p.save();
+    p.setClipRect(trendPlotClip(plot));
+    paintTrendCursor(p, plot, s, fm);
+    p.restore();
+}

@@ -1,0 +1,193 @@
+#include "ui/trend/trend_traces.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/alarm_latch.h"
+#include "ui/trend/trend_painter.h"
+
+namespace {
+
+int yOf(const QRect& plot, float v, float lo, float hi) {
+    if (!(hi != lo) || std::isnan(v)) return plot.center().y();
+    const double f = std::clamp((v - lo) / static_cast<double>(hi - lo), -0.02, 1.02);
+    return plot.bottom() - static_cast<int>(std::lround(f * (plot.height() - 1)));
+}
+
+// Rows of one channel in one pixel column of the layer, both ends included;
+// empty when y0 > y1.
+struct Span {
+    int y0 = 1, y1 = 0;
+};
+
+// Many rows a column: each column is one vertical span from the last value
+// of the column before through its own min and max, `width` pixels wide.
+std::vector<Span> channelSpans(const QRect& plot, const TrendState& s, int ch, const std::vector<std::size_t>& bounds) {
+    const TrendChannel& c = s.channels[ch];
+    const auto [lo, hi] = s.range(ch);
+    const std::vector<TrendColumn> cols = s.index->columns(c.column, bounds);
+    const int w = std::max(1, s.penWidth);
+    const int top = plot.top(), height = plot.height();
+    std::vector<Span> spans(cols.size());
+    bool open = false;
+    int lastY = 0;
+    for (std::size_t x = 0; x < cols.size(); ++x) {
+        const TrendColumn& col = cols[x];
+        if (!col.any) {
+            open = false;
+            continue;
+        }
+        const int a = yOf(plot, col.min, lo, hi), b = yOf(plot, col.max, lo, hi);
+        int y0 = std::min(a, b), y1 = std::max(a, b);
+        if (open) {
+            const int firstY = yOf(plot, col.first, lo, hi);
+            y0 = std::min({y0, lastY, firstY});
+            y1 = std::max({y1, lastY, firstY});
+        }
+        spans[x] = {std::clamp(y0 - (w - 1) / 2 - top, 0, height - 1), std::clamp(y1 + w / 2 - top, 0, height - 1)};
+        lastY = yOf(plot, col.last, lo, hi);
+        open = true;
+    }
+    return spans;
+}
+
+// Writes the spans into the layer a tile of columns at a time: each column
+// is filled in a small column-major buffer (a run of memory per span, every
+// channel in turn, so the lowest channel wins), then the tile goes into the
+// layer a row at a time.
+void fillSpans(QImage& layer, const QRect& plot, const std::vector<std::vector<Span>>& spans,
+               const std::vector<QRgb>& colours, int penWidth) {
+    constexpr int kTile = 16;
+    const int width = plot.width(), height = plot.height();
+    const int stride = height + 16;  // keeps the tile's columns off the same cache sets
+    std::vector<QRgb> tile(static_cast<std::size_t>(kTile) * stride);
+    const int w = std::max(1, penWidth);
+    for (int x0 = 0; x0 < width; x0 += kTile) {
+        const int n = std::min(kTile, width - x0);
+        int top = height, bottom = -1;
+        for (const auto& channel : spans)
+            for (int x = std::max(0, x0 - w + 1); x < x0 + n; ++x)
+                if (channel[x].y0 <= channel[x].y1) {
+                    top = std::min(top, channel[x].y0);
+                    bottom = std::max(bottom, channel[x].y1);
+                }
+        if (bottom < top) continue;
+        for (int i = 0; i < n; ++i) {
+            QRgb* column = tile.data() + static_cast<std::ptrdiff_t>(i) * stride;
+            std::fill(column + top, column + bottom + 1, QRgb(0));
+            // Channel 18 first: each later one paints over it.
+            for (std::size_t ch = spans.size(); ch-- > 0;)
+                for (int x = std::max(0, x0 + i - w + 1); x <= x0 + i; ++x) {
+                    const Span& sp = spans[ch][x];
+                    if (sp.y0 <= sp.y1) std::fill(column + sp.y0, column + sp.y1 + 1, colours[ch]);
+                }
+        }
+        for (int y = top; y <= bottom; ++y) {
+            QRgb* line = reinterpret_cast<QRgb*>(layer.scanLine(plot.top() + y)) + plot.left() + x0;
+            const QRgb* from = tile.data() + y;
+            for (int i = 0; i < n; ++i, from += stride)
+                if (*from) line[i] = *from;
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<TrendMarker> trendMarkers(const QRect& plot, const TrendState& s, const QFontMetrics& fm) {
+    std::vector<TrendMarker> markers;
+    const auto& changes = s.index->statusChanges();
+    const std::size_t firstRow = s.log->rowAtOrAfter(s.t0), endRow = s.log->rowAtOrAfter(s.t1);
+    auto it = std::lower_bound(changes.begin(), changes.end(), firstRow);
+    int lastLabelRight = -1000000;
+    int lastMarkerX = -1;
+    for (; it != changes.end() && *it < endRow; ++it) {
+        if (*it == 0) continue;  // the first row is no change
+        const int x = trendXOf(plot, s, s.log->seconds(*it));
+        if (x == lastMarkerX) continue;  // one marker a pixel column
+        lastMarkerX = x;
+        TrendMarker m{x, {}};
+        if (x > lastLabelRight + 6) {
+            AlarmLatch latch;
+            QString text = QString::fromStdString(latch.decode(s.log->status(*it)));
+            text = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+            if (text.isEmpty()) text = QStringLiteral("Status %1").arg(s.log->status(*it), 4, 16, QLatin1Char('0'));
+            lastLabelRight = x + 3 + fm.horizontalAdvance(text);
+            m.label = text;
+        }
+        markers.push_back(std::move(m));
+    }
+    return markers;
+}
+
+void paintTrendMarkerLabels(QPainter& p, const QRect& plot, const std::vector<TrendMarker>& markers,
+                            const QFontMetrics& fm) {
+    p.setPen(QColor(255, 190, 80));
+    for (const TrendMarker& m : markers)
+        if (!m.label.isEmpty()) p.drawText(m.x + 3, plot.top() + fm.ascent() + 2, m.label);
+}
+
+QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& s,
+                       const std::vector<TrendMarker>& markers) {
+    // As large as the area, so that lines running out of the plot are cut
+    // by the clip exactly as when drawn straight onto the area.
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter p(&layer);
+    p.translate(-area.topLeft());
+    p.setClipRect(trendPlotClip(plot));
+
+    QPen markerPen(QColor(255, 160, 0), 1, Qt::DashLine);
+    markerPen.setCosmetic(true);
+    p.setPen(markerPen);
+    for (const TrendMarker& m : markers) p.drawLine(m.x, plot.top(), m.x, plot.bottom());
+
+    const std::size_t firstRow = s.log->rowAtOrAfter(s.t0), endRow = s.log->rowAtOrAfter(s.t1);
+    const double rowsPerPixel = (endRow - firstRow) / std::max(1.0, static_cast<double>(plot.width()));
+    if (rowsPerPixel >= 2) {
+        p.end();
+        const std::vector<std::size_t> bounds = s.index->columnBounds(s.t0, s.t1, plot.width());
+        std::vector<std::vector<Span>> spans;
+        std::vector<QRgb> colours;
+        for (int ch = 0; ch < kGraphChannelCount; ++ch) {
+            const TrendChannel& c = s.channels[ch];
+            if (!c.enabled || c.column == LogColumn::Count) continue;
+            spans.push_back(channelSpans(plot, s, ch, bounds));
+            colours.push_back(c.colour.rgb());  // opaque, never 0
+        }
+        if (!bounds.empty()) fillSpans(layer, plot.translated(-area.topLeft()), spans, colours, s.penWidth);
+        return layer;
+    }
+
+    // Zoomed in: every row, joined, a gap where blocks part; segments drawn
+    // as one batch of lines, much cheaper than a path.
+    for (int ch = kGraphChannelCount - 1; ch >= 0; --ch) {
+        const TrendChannel& c = s.channels[ch];
+        if (!c.enabled || c.column == LogColumn::Count) continue;
+        const auto [lo, hi] = s.range(ch);
+        QPen pen(c.colour, s.penWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setCosmetic(true);  // the raster engine's fast line path
+        p.setPen(pen);
+        QVector<QLineF> lines;
+        const std::size_t from = firstRow > 0 ? firstRow - 1 : 0;
+        const std::size_t to = std::min(endRow + 1, s.log->rowCount());
+        lines.reserve(static_cast<int>(to - from));
+        bool open = false;
+        QPointF last;
+        for (std::size_t r = from; r < to; ++r) {
+            const float v = s.log->value(c.column, r);
+            if (std::isnan(v)) {
+                open = false;
+                continue;
+            }
+            const QPointF pt(trendXOf(plot, s, s.log->seconds(r)), yOf(plot, v, lo, hi));
+            if (open && r > 0 && s.log->blockOf(r) != s.log->blockOf(r - 1)) open = false;
+            if (open) lines.append(QLineF(last, pt));
+            last = pt;
+            open = true;
+        }
+        p.drawLines(lines);
+    }
+    return layer;
+}
