@@ -39,8 +39,11 @@ std::optional<PlantParams> plantPreset(std::string_view name)
         p.plateCapacity = 3.0;
         p.plateLoss = 0.05;
         p.moduleConductance = 0.25;
-        p.seebeck = 0.01;
-        p.moduleResistance = 5.0;
+        // A module sized for the mount: at full drive it still pumps more
+        // heat than its own resistance makes (with 0.01 V/K and 5 ohm the
+        // mount warmed up under full cooling and ran away).
+        p.seebeck = 0.03;
+        p.moduleResistance = 3.0;
         p.sinkCapacity = 150;
         p.sinkStill = 1.5;
         p.sinkFan = 3.0;

@@ -68,6 +68,13 @@ TEST(NumericEntry, EditDropsRefusedKeysAndReportsValues) {
     }
     EXPECT_EQ(edit.text(), "1.5e");
     EXPECT_DOUBLE_EQ(last, 1.5);
+    // A decimal comma is the point, once; never dropped to make 225 of 22,5.
+    edit.clear();
+    for (QChar c : QStringLiteral("22,5,1")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&edit, &press);
+    }
+    EXPECT_EQ(edit.text(), "22.51");
     edit.setPrecision(15);
     edit.setValue(0.1);
     EXPECT_EQ(edit.text(), "0.1");

@@ -131,13 +131,13 @@ TEST_F(TuningAborts, IrregularOscillationIsNamed)
     int n = 0, next = 0;
     float offset = 0;
     std::uint32_t seed = 7;
-    // Tr1 as the host sees it jumps by up to 1.5 deg C at uneven times, as
+    // Tr1 as the host sees it jumps by up to 3 deg C at uneven times, as
     // if the load were knocked about: cycles of every length.
     board.onSample = [&](RuntimeSample& s) {
         if (++n > next) {
             seed = seed * 1103515245u + 12345u;
             next = n + 20 + static_cast<int>((seed >> 16) % 140);
-            offset = static_cast<float>((seed >> 8) % 301) / 100.0f - 1.5f;
+            offset = static_cast<float>((seed >> 8) % 601) / 100.0f - 3.0f;
         }
         s.frTa += offset;
     };

@@ -80,6 +80,16 @@ AutotuneDialog::AutotuneDialog(ConnectionManager& connection, ParameterSet& docu
 
 AutotuneDialog::~AutotuneDialog() { stopRun(); }
 
+// A longer result wraps onto more lines: the dialog grows so that the
+// table below it keeps its three rows in sight.
+void AutotuneDialog::showResult(const QString& message) {
+    result_->setText(message);
+    layout()->activate();
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalSizeHint().height();
+    if (needed > height()) resize(width(), needed);
+}
+
 void AutotuneDialog::buildLayout() {
     auto* settings = new QGroupBox(QStringLiteral("Experiment"), this);
     auto* form = new QFormLayout(settings);
@@ -112,6 +122,10 @@ void AutotuneDialog::buildLayout() {
     result_ = new QLabel(resultGroup);
     result_->setTextFormat(Qt::PlainText);
     result_->setWordWrap(true);
+    // Room for a refusal or a result of four lines from the start, so that
+    // the table below keeps its three rows in sight.
+    result_->setMinimumHeight(4 * result_->fontMetrics().lineSpacing());
+    result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     table_ = new QTableWidget(3, 3, resultGroup);
     table_->setHorizontalHeaderLabels({QStringLiteral("Constant"), QStringLiteral("Document"), QStringLiteral("Proposed")});
     table_->verticalHeader()->hide();
@@ -296,7 +310,7 @@ void AutotuneDialog::finishRun() {
                                                                   : QStringLiteral("Stopped"));
     std::string summary = model_.summary();
     if (!model_.restoreText().empty()) summary += "\n" + model_.restoreText();
-    result_->setText(text(summary));
+    showResult(text(summary));
     showConstants();
     updateEnabled();
     if (closeWhenDone_) QDialog::reject();
@@ -339,6 +353,6 @@ void AutotuneDialog::applyToDocument(bool download) {
     }
     if (markModified_) markModified_();
     showConstants();
-    result_->setText(result_->text() + QStringLiteral("\nkP, kI and kD applied to the document."));
+    showResult(result_->text() + QStringLiteral("\nkP, kI and kD applied to the document."));
     if (download && downloadAndVerify_) downloadAndVerify_();
 }

@@ -52,6 +52,7 @@ protected:
 
 private:
     void buildLayout();
+    void showResult(const QString& message);
     void startRun();
     void poll();
     void finishRun();

@@ -75,8 +75,17 @@ void NumericEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const QString typed = event->text();
     const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    // A decimal comma (a comma keyboard's keypad types one) is the point:
+    // dropped, it would turn "22,5" into 225 without a word.
+    if (!shortcut && event->text() == QStringLiteral(",")) {
+        QKeyEvent point(event->type(), Qt::Key_Period, event->modifiers(), QStringLiteral("."),
+                        event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        keyPressEvent(&point);
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
     if (!shortcut && typed.size() == 1 && typed.at(0).isPrint()) {
         // A selection is replaced by what is typed: judge against the text without it.
         QString rest = text();

@@ -25,8 +25,8 @@ double parse(const QString& text);
 }  // namespace numeric_entry
 
 // A line edit that follows the rule: typed characters the rule refuses are
-// dropped; editing keys, paste and shortcuts work as usual. Enter commits
-// the entry and goes no further.
+// dropped, a typed decimal comma counts as the point; editing keys, paste
+// and shortcuts work as usual. Enter commits the entry and goes no further.
 class NumericEdit : public QLineEdit {
     Q_OBJECT
 public:
