@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev nlohmann-json3-dev
           xvfb xauth x11-utils poppler-utils fonts-liberation2 clang libclang-rt-14-dev llvm
-          groff-base locales libx11-dev)
+          groff-base locales libx11-dev ser2net)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
