@@ -23,6 +23,8 @@ constexpr int kKeepIntervalSeconds = 3;
 constexpr int kKeepCount = 3;
 constexpr std::size_t kPeerTextLimit = 120;
 constexpr std::chrono::milliseconds kCloseFlushWait{200};
+// Waits are cut into slices this long so that a cancel is seen promptly.
+constexpr int kWaitSliceMs = 50;
 
 int remainingMs(std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -121,8 +123,15 @@ int NetworkTransport::connectTo(std::string& error) {
             pollfd p{fd, POLLOUT, 0};
             int ready;
             do {
-                ready = ::poll(&p, 1, remainingMs(deadline));
-            } while (ready < 0 && errno == EINTR);
+                ready = ::poll(&p, 1, std::min(remainingMs(deadline), kWaitSliceMs));
+            } while ((ready < 0 && errno == EINTR) ||
+                     (ready == 0 && remainingMs(deadline) > 0 && !cancelled()));
+            if (ready == 0 && cancelled()) {
+                ::close(fd);
+                freeaddrinfo(found);
+                error = prefix + "the connection attempt was cancelled";
+                return SerialPort::OpenDeviceFailed;
+            }
             if (ready == 0) {
                 timedOut = true;
                 ::close(fd);
@@ -166,7 +175,7 @@ bool NetworkTransport::receiveOnce(Clock::time_point deadline, std::string& data
     pollfd p{fd_, static_cast<short>(POLLIN | (wantsWrite() ? POLLOUT : 0)), 0};
     int ready;
     do {
-        ready = ::poll(&p, 1, remainingMs(deadline));
+        ready = ::poll(&p, 1, std::min(remainingMs(deadline), kWaitSliceMs));
     } while (ready < 0 && errno == EINTR);
     if (ready <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0)
         return true;   // nothing yet (the caller checks the deadline)
@@ -205,6 +214,10 @@ int NetworkTransport::negotiate(std::string& error) {
         data.clear();
     };
     while (session_->phase() == Phase::Negotiating || session_->phase() == Phase::Configuring) {
+        if (cancelled()) {
+            error = prefix + "the connection attempt was cancelled";
+            return SerialPort::OpenDeviceFailed;
+        }
         if (Clock::now() >= deadline) {
             error = prefix + (session_->phase() == Phase::Negotiating
                                   ? "no answer to the COM-PORT option of RFC 2217 from " + where() +

@@ -91,6 +91,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     if (std::this_thread::get_id() == workerId_.load())
         return failOpen(OpenDeviceFailed, "the port cannot be opened again from its own worker");
     std::lock_guard<std::mutex> lock(lifecycle_);
+    cancelOpen_.store(false, std::memory_order_release);
     running_.store(false);
     joinWorker();
     if (transport_) {
@@ -108,6 +109,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
                                                           "no wake-up event for the worker"));
 
     std::unique_ptr<Transport> transport = makeTransport(name);
+    transport->setCancelFlag(&cancelOpen_);
     std::string detail;
     if (const int status = transport->open(name, baud, parity, dataBits, detail); status != 0)
         return failOpen(status, detail);
@@ -153,6 +155,8 @@ void SerialPort::close() {
         stopRequested_.store(true, std::memory_order_release);
         return;
     }
+    // An open() still connecting on another thread gives up now.
+    cancelOpen_.store(true, std::memory_order_release);
     std::lock_guard<std::mutex> lock(lifecycle_);
     drainPendingWrite();
     running_.store(false);

@@ -104,6 +104,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> writePending_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> cancelOpen_{false};     // close() ends an open() that waits
     std::atomic<bool> startWrite_{false};
     std::atomic<bool> resumeRead_{false};
     std::atomic<std::uint32_t> baudRate_{0};

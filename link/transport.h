@@ -4,6 +4,7 @@
 // while no worker runs.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,16 @@ public:
     // Why read, write or flush found the port gone ("connection closed by
     // 127.0.0.1 port 4000"); empty when not known.
     virtual std::string goneReason() const { return {}; }
+
+    // A flag another thread sets to end an open() that waits (for a server
+    // that does not answer); open() then fails at once.
+    void setCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
+protected:
+    bool cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_acquire); }
+
+private:
+    const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // The transport for a port name: network URLs get the network transport,

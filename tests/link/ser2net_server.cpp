@@ -115,7 +115,8 @@ bool Ser2netServer::start(const std::vector<Ser2netPort>& ports, std::string* er
                << "  accepter: " << (ports[i].rfc2217 ? "telnet(rfc2217),tcp," : "tcp,")
                << "127.0.0.1," << port << "\n"
                << "  connector: serialdev," << ports[i].device << "," << ports[i].baud << "n81,local\n"
-               << "  options:\n    kickolduser: true\n";
+               << "  options:\n    kickolduser: true\n"
+               << (ports[i].chardelay ? "" : "    chardelay: false\n");
     }
     config.close();
     return launch(error);

@@ -15,6 +15,9 @@ struct Ser2netPort {
     std::string device;         // the serial device (a pseudo-terminal's path)
     bool rfc2217 = true;        // else plain TCP (socket://)
     std::uint32_t baud = 115200;
+    // ser2net's default: it holds bytes from the device for at least 1 ms
+    // before sending them on; off, each reply goes out at once.
+    bool chardelay = true;
 };
 
 class Ser2netServer {

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -317,6 +319,45 @@ TEST(NetworkOpenErrors, EachNamesTheHostThePortAndTheReason) {
     }
     EXPECT_EQ(link.open("rfc2217://127.0.0.1", 115200), CmdOpenError);
     EXPECT_EQ(link.openErrorDetail(), "rfc2217://127.0.0.1: no port number (the form is rfc2217://HOST:PORT)");
+}
+
+}  // namespace
+
+namespace {
+
+// close() from another thread ends an open() that waits for a silent server
+// (the window's Disconnect while the search is connecting).
+TEST(NetworkOpenErrors, CloseEndsAnOpenThatWaitsForTheServer) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool heard = false;
+    FakeServer server([&](int fd) {
+        readFrom(fd, [](const std::string& got) { return got.size() >= 15; });
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            heard = true;
+        }
+        changed.notify_all();
+        readFrom(fd, [](const std::string&) { return false; });
+    });
+    SerialManager link;
+    int result = -1;
+    std::chrono::steady_clock::duration took{};
+    std::thread opening([&] {
+        const auto start = std::chrono::steady_clock::now();
+        result = link.open(server.url(), 115200);
+        took = std::chrono::steady_clock::now() - start;
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        EXPECT_TRUE(changed.wait_for(lock, 5s, [&] { return heard; }));
+    }
+    link.close();
+    opening.join();
+    EXPECT_EQ(result, CmdOpenError);
+    EXPECT_EQ(link.openErrorDetail(), server.url() + ": the connection attempt was cancelled");
+    EXPECT_LT(took, 2s) << "well before the 3 s negotiation time-out";
+    EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace
