@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include "link/serial_manager.h"
 #include "params/register_io_serial.h"
 #include "params/register_transfer.h"
 #include "params/tq_file.h"
@@ -59,9 +60,9 @@ struct Path {
             return;
         std::string port = options.linkPath;
         if (which > 0) {
-            Ser2netPort port{options.linkPath, which == 1 || which == 3};
-            port.chardelay = which <= 2;
-            if (!server.start({port}, &error))
+            Ser2netPort served{options.linkPath, which == 1 || which == 3};
+            served.chardelay = which <= 2;
+            if (!server.start({served}, &error))
                 return;
             port = server.url(0);
         }
@@ -150,3 +151,4 @@ BENCHMARK(BM_ParameterDownload)
     ->Iterations(3)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -223,16 +223,16 @@ TEST(NetworkTransportBytes, RateAtTheServerAndEveryByteValueBothWays) {
         PtyPeer& peer = peers[form];
         NetworkTransport transport;
         ASSERT_EQ(transport.open(server.url(form), 57600, 0, 8, error), 0) << error;
-        termios tio{};
-        ASSERT_EQ(tcgetattr(peer.fd(), &tio), 0);
-        // rfc2217:// sets the rate; socket:// leaves the server's.
-        EXPECT_EQ(cfgetospeed(&tio), form == 0 ? B57600 : B9600);
-
         const std::string out = std::string("a\xFF\xFF" "b\r", 5);
         ASSERT_EQ(transport.write(out.data(), out.size()), static_cast<long>(out.size()));
         while (transport.wantsWrite())
             ASSERT_TRUE(transport.flush());
         EXPECT_EQ(peer.readUntil("\r"), out);
+        // The server has the device open and set up now: rfc2217:// set the
+        // rate, socket:// left the server's.
+        termios tio{};
+        ASSERT_EQ(tcgetattr(peer.fd(), &tio), 0);
+        EXPECT_EQ(cfgetospeed(&tio), form == 0 ? B57600 : B9600);
 
         const std::string in = std::string("\xFFx\xFF\xFF\xFE\xFD\xFB\xF0\n", 9);
         peer.write(in);
