@@ -175,7 +175,10 @@ TEST(GlobalSetupDialog, PortTakenUpToItsFirstSeparatorAndTypedPortsKept) {
 }
 
 TEST(GlobalSetupDialog, NetworkPortTypedIsKeptRememberedAndListedNextTime) {
-    CGlobalSetupDlg dialog(someValues(), kPorts);
+    GlobalSetupValues start = someValues();
+    start.networkPorts = {"socket://[::1]:4001"};
+    CGlobalSetupDlg dialog(start, kPorts);
+    EXPECT_EQ(itemTexts(dialog.portCombo()).back(), "socket://[::1]:4001 * remembered network port");
     dialog.show();
     MessageBoxCatcher catcher;
     dialog.portCombo()->setEditText("rfc2217://lab-pc");
@@ -190,7 +193,6 @@ TEST(GlobalSetupDialog, NetworkPortTypedIsKeptRememberedAndListedNextTime) {
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.values().portName, "rfc2217://lab-pc:4000");
     GlobalSetup setup;
-    setup.networkPorts = {"socket://[::1]:4001"};
     dialog.values().applyTo(setup);
     EXPECT_EQ(setup.networkPorts, (std::vector<std::string>{"rfc2217://lab-pc:4000", "socket://[::1]:4001"}));
 
