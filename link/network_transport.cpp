@@ -36,6 +36,13 @@ void setOption(int fd, int level, int name, int value) {
     setsockopt(fd, level, name, &value, sizeof value);
 }
 
+// Acknowledge at once what came in. A server that does not set TCP_NODELAY
+// holds each further small write until the previous one is acknowledged; a
+// delayed acknowledgement (up to 40 ms) would then stall every reply that
+// reaches it byte by byte from a serial line. Linux clears the flag again
+// on its own, so it is set after every receive.
+void acknowledgeAtOnce(int fd) { setOption(fd, IPPROTO_TCP, TCP_QUICKACK, 1); }
+
 }  // namespace
 
 std::string NetworkTransport::where() const {
@@ -162,6 +169,7 @@ int NetworkTransport::connectTo(std::string& error) {
         return SerialPort::OpenDeviceFailed;
     }
     setOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
+    acknowledgeAtOnce(fd_);
     setOption(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);
     setOption(fd_, IPPROTO_TCP, TCP_KEEPIDLE, kKeepIdleSeconds);
     setOption(fd_, IPPROTO_TCP, TCP_KEEPINTVL, kKeepIntervalSeconds);
@@ -181,6 +189,7 @@ bool NetworkTransport::receiveOnce(Clock::time_point deadline, std::string& data
         return true;   // nothing yet (the caller checks the deadline)
     unsigned char raw[4096];
     const ssize_t n = ::recv(fd_, raw, sizeof raw, 0);
+    acknowledgeAtOnce(fd_);
     if (n < 0 && (errno == EAGAIN || errno == EINTR))
         return true;
     if (n <= 0) {
@@ -278,6 +287,7 @@ void NetworkTransport::close() {
 long NetworkTransport::read(unsigned char* buffer, std::size_t size) {
     unsigned char raw[4096];
     const ssize_t n = ::recv(fd_, raw, std::min(size, sizeof raw), MSG_DONTWAIT);
+    acknowledgeAtOnce(fd_);
     if (n < 0 && (errno == EAGAIN || errno == EINTR))
         return 0;
     if (n <= 0) {
