@@ -6,6 +6,7 @@
 
 #include "app/global_setup.h"
 #include "app/wait_cursor.h"
+#include "link/port_url.h"
 #include "runtime/runtime_fan_out.h"
 
 namespace {
@@ -113,6 +114,9 @@ void ConnectionManager::onSampleTimer() {
         setConnectionMode(ModeSearch, true);
         statusText_ = QStringLiteral("error - no regulator found");
         fanOut_.resetMissedSampleTicks();
+        // A port that went away says why (a server that closed the connection).
+        const std::string lost = link_.lostReason();
+        if (!lost.empty()) showMessage(QString::fromStdString(lost));
         emit refreshControls();
     }
 }
@@ -123,16 +127,23 @@ void ConnectionManager::joinSearch() {
 
 // One search step on a helper thread: stop a stream that may still run,
 // then ask for the version. A port that went away by itself (a device that
-// vanished) is opened again first, so a returning regulator is found.
+// vanished, a server that closed the connection) is opened again first, so
+// a returning regulator is found.
 void ConnectionManager::startSearch() {
     if (searchInFlight_) return;  // ticks that fall due meanwhile merge into one
     const bool open = link_.isOpen();
     if (open && !link_.isLinkUp()) return;
     if (!open && !connected_) return;
+    const std::string port = portName();
+    if (!open && isNetworkPortName(port)) {
+        // Each look is a connection to the server: not every tick.
+        const auto now = std::chrono::steady_clock::now();
+        if (now < nextNetworkAttempt_) return;
+        nextNetworkAttempt_ = now + std::chrono::milliseconds(kNetworkRetryMs);
+    }
     joinSearch();
     searchInFlight_ = true;
     const unsigned generation = generation_;
-    const std::string port = portName();
     const auto baud = static_cast<std::uint32_t>(setup_.baudRate);
     searchThread_ = std::thread([this, generation, open, port, baud] {
         bool reopened = false;

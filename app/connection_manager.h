@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -26,6 +27,9 @@ public:
     enum Mode : int { ModeSearch = 0, ModeOnline = 1, ModeTransfer = 2, ModeSuspended = 3, ModeFirmware = 4 };
     static constexpr int kSearchPeriodMs = 500;
     static constexpr int kRefreshPeriodMs = 125;
+    // A port on the network is looked for by a connection attempt, at most
+    // this often while it is away (a device node is looked for every tick).
+    static constexpr int kNetworkRetryMs = 2000;
 
     // `fanOut` receives the runtime lines once connected and holds the
     // gates the timers drive.
@@ -124,4 +128,5 @@ private:
     std::atomic<bool> searchInFlight_{false};
     std::atomic<unsigned> generation_{0};
     std::atomic<std::uint64_t> samplesReceived_{0};
+    std::chrono::steady_clock::time_point nextNetworkAttempt_{};
 };

@@ -1,5 +1,9 @@
 #include "app/global_setup.h"
 
+#include <QStringList>
+
+#include "link/port_url.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -52,6 +56,12 @@ void GlobalSetup::load(QSettings& s, const std::string& workingDir) {
     colorGrid = readColor(s, QStringLiteral("COLOR_GRID"), kDefaultGrid);
     for (int i = 0; i < kChannelCount; ++i)
         channelColors[i] = readColor(s, colorKey(i), kDefaultChannelColors[i]);
+    networkPorts.clear();
+    for (const QString& entry : QString::fromStdString(readText(s, QStringLiteral("NETWORK_PORTS"), ""))
+                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const std::string port = entry.trimmed().toStdString();
+        if (parsePortUrl(port) && networkPorts.size() < kRememberedNetworkPorts) networkPorts.push_back(port);
+    }
     s.endGroup();
 
     s.beginGroup(QStringLiteral("APP"));
@@ -74,6 +84,9 @@ void GlobalSetup::save(QSettings& s) const {
     s.setValue(QStringLiteral("COLOR_GRID"), static_cast<qulonglong>(colorGrid));
     for (int i = 0; i < kChannelCount; ++i)
         s.setValue(colorKey(i), static_cast<qulonglong>(channelColors[i]));
+    QStringList remembered;
+    for (const std::string& port : networkPorts) remembered << QString::fromStdString(port);
+    s.setValue(QStringLiteral("NETWORK_PORTS"), remembered.join(QLatin1Char(';')));
     s.endGroup();
 
     s.beginGroup(QStringLiteral("APP"));

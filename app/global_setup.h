@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class QSettings;
 
@@ -28,6 +29,10 @@ struct GlobalSetup {
     std::array<std::uint32_t, kChannelCount> channelColors = kDefaultChannelColors;  // COLOR_n
     std::string userPath;            // USER_PATH ("APP")
     std::string targetPath;          // TARGET_PATH ("APP")
+    // Ports on the network used before (rfc2217://, socket://), newest
+    // first; offered again by the global setup dialog.
+    std::vector<std::string> networkPorts;   // NETWORK_PORTS, joined by ";"
+    static constexpr std::size_t kRememberedNetworkPorts = 8;
 
     // Reads every key; missing ones keep the default. The two paths default to
     // `workingDir`. Nothing is written.

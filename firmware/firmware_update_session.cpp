@@ -11,8 +11,24 @@ std::string openPortErrorText(int code) {
     return text;
 }
 
+std::string fixedRateRefusalText(std::uint32_t speed, std::uint32_t bootSpeed) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "The boot loader's rate (%u) differs from the link's (%u), and the rate of a "
+                  "socket:// port is fixed at its server.\rReach the server as rfc2217:// (the "
+                  "rate is then set there), or give both rates the same value.",
+                  static_cast<unsigned>(bootSpeed), static_cast<unsigned>(speed));
+    return text;
+}
+
 int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
                       const std::function<void()>& dialog) {
+    if (speed != bootSpeed && host.rateIsFixed()) {
+        // Nothing is sent: the board must not be left in its boot loader at
+        // a rate this port cannot reach.
+        host.rateSwitchRefused(fixedRateRefusalText(speed, bootSpeed));
+        return CmdOpenError;
+    }
     const bool wasOpen = host.isOpen();
     int result = 0;
     if (!wasOpen) {

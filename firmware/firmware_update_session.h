@@ -14,6 +14,9 @@ inline constexpr char kMsgRestartNewFirmware[] = "Restart new firmware";
 
 // "On open port - error\rError %d [%s]" with the code and its text.
 std::string openPortErrorText(int code);
+// Why the boot loader's rate cannot be reached on a port whose rate is
+// fixed at its server (socket://).
+std::string fixedRateRefusalText(std::uint32_t speed, std::uint32_t bootSpeed);
 
 // What the command needs of the program that owns the link.
 class FirmwarePortHost {
@@ -28,9 +31,15 @@ public:
     // A port that could not be opened: the window shows openPortErrorText.
     virtual void openFailed(int code) = 0;
     virtual void pause(int milliseconds) = 0;
+    // A port whose rate the link cannot change (socket://: it is fixed at
+    // the server). The command then stops before anything is sent when the
+    // two rates differ, and the host shows the text.
+    virtual bool rateIsFixed() const { return false; }
+    virtual void rateSwitchRefused(const std::string& text) { (void)text; }
 };
 
 // Runs the command; `dialog` runs with the port open at `bootSpeed`. Returns
-// 0, or the result code of the failed open (the dialog did not run then).
+// 0, or the result code of the failed open (the dialog did not run then);
+// CmdOpenError when the rates differ on a port whose rate is fixed.
 int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
                       const std::function<void()>& dialog);

@@ -76,6 +76,10 @@ std::string SerialManager::openErrorDetail() const {
     return port_ ? port_->lastOpenError() : std::string();
 }
 
+std::string SerialManager::lostReason() const {
+    return port_ ? port_->lostReason() : std::string();
+}
+
 int SerialManager::close() {
     if (!port_)
         return PortInvalid;

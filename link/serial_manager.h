@@ -72,6 +72,10 @@ public:
     // Why the last open failed, naming the port and the system's reason
     // ("/dev/ttyUSB0: Device or resource busy"); empty after a success.
     std::string openErrorDetail() const;
+    // Why the open port went away by itself ("/dev/ttyUSB0: the device hung
+    // up", "rfc2217://box:4000: connection closed by box port 4000");
+    // cleared by open, never set by close.
+    std::string lostReason() const;
     int close();
     bool isOpen() const;
     bool isLinkUp() const { return linkUp_.load(std::memory_order_acquire); }

@@ -43,8 +43,8 @@ SerialPort::~SerialPort() {
         else
             worker_.join();
     }
-    if (fd_ >= 0)
-        releaseAndClose(fd_);
+    if (transport_)
+        transport_->close();
     if (wakeFd_ >= 0)
         ::close(wakeFd_);
 }
@@ -54,6 +54,11 @@ void SerialPort::setNotify(Notify fn) { notify_ = std::move(fn); }
 std::string SerialPort::portName() const {
     std::lock_guard<std::mutex> lock(nameMutex_);
     return portName_;
+}
+
+std::string SerialPort::lostReason() const {
+    std::lock_guard<std::mutex> lock(nameMutex_);
+    return lostReason_;
 }
 
 std::string SerialPort::lastOpenError() const {
@@ -86,54 +91,39 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     if (std::this_thread::get_id() == workerId_.load())
         return failOpen(OpenDeviceFailed, "the port cannot be opened again from its own worker");
     std::lock_guard<std::mutex> lock(lifecycle_);
+    cancelOpen_.store(false, std::memory_order_release);
     running_.store(false);
     joinWorker();
-    if (fd_ >= 0) {
-        releaseAndClose(fd_);
-        fd_ = -1;
+    if (transport_) {
+        transport_->close();
+        transport_.reset();
+    }
+    {
+        std::lock_guard<std::mutex> nameLock(nameMutex_);
+        lostReason_.clear();
     }
     if (name == nullptr || *name == '\0')
         return failOpen(OpenNoName, "No port name given");
+    if (wakeFd_ < 0)
+        return failOpen(OpenNoEvents, describeOpenFailure(name, portDevicePath(name),
+                                                          "no wake-up event for the worker"));
 
-    const std::string path = portDevicePath(name);
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return failOpen(OpenDeviceFailed, describeOpenError(name, path, errno));
-    // Not shared: refuse a port another program (or link) holds.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        return failOpen(OpenDeviceFailed, describeOpenError(name, path, error));
-    }
-    makeExclusive(fd);
-
-    errno = 0;
-    int status = applyLineSettings(fd, baud, parity, dataBits);
-    const int settingsError = errno;
-    if (status == 0 && wakeFd_ < 0)
-        status = OpenNoEvents;
-    if (status != 0) {
-        releaseAndClose(fd);
-        if (status == OpenNoEvents)
-            return failOpen(status, describeOpenFailure(name, path, "no wake-up event for the worker"));
-        if (settingsError != 0)
-            return failOpen(status, describeOpenError(name, path, settingsError));
-        return failOpen(status, describeOpenFailure(name, path, "the port cannot run at " +
-                                                                    std::to_string(baud) + " baud"));
-    }
-    holdModemLinesOff(fd);
-    requestLowLatency(fd);
+    std::unique_ptr<Transport> transport = makeTransport(name);
+    transport->setCancelFlag(&cancelOpen_);
+    std::string detail;
+    if (const int status = transport->open(name, baud, parity, dataBits, detail); status != 0)
+        return failOpen(status, detail);
 
     {
         std::lock_guard<std::mutex> nameLock(nameMutex_);
-        portName_ = path;
+        portName_ = transport->name();
         openError_.clear();
     }
     baudRate_.store(baud);
     parity_ = parity;
     watchModemEvents_ = watchModemEvents;
-    modemLinesReadable_ = watchModemEvents && readModemLines(fd, lastModemLines_);
-    fd_ = fd;
+    modemLinesReadable_ = watchModemEvents && transport->readModemLines(lastModemLines_);
+    transport_ = std::move(transport);
     lineLength_ = 0;
     rxLength_ = 0;
     rxPos_ = 0;
@@ -149,9 +139,10 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
         worker_ = std::thread(&SerialPort::run, this);
     } catch (const std::system_error&) {
         running_.store(false);
-        releaseAndClose(fd_);
-        fd_ = -1;
-        return failOpen(OpenNoEvents, describeOpenFailure(name, path, "the worker thread did not start"));
+        const std::string shown = transport_->name();
+        transport_->close();
+        transport_.reset();
+        return failOpen(OpenNoEvents, describeOpenFailure(name, shown, "the worker thread did not start"));
     }
     return OpenOk;
 }
@@ -164,6 +155,8 @@ void SerialPort::close() {
         stopRequested_.store(true, std::memory_order_release);
         return;
     }
+    // An open() still connecting on another thread gives up now.
+    cancelOpen_.store(true, std::memory_order_release);
     std::lock_guard<std::mutex> lock(lifecycle_);
     drainPendingWrite();
     running_.store(false);
@@ -259,11 +252,11 @@ void SerialPort::run() {
             txOffset = 0;
         }
         if (writing) {
-            const ssize_t n = ::write(fd_, txBuffer_ + txOffset,
-                                      static_cast<std::size_t>(txLength_ - txOffset));
+            const long n = transport_->write(txBuffer_ + txOffset,
+                                             static_cast<std::size_t>(txLength_ - txOffset));
             if (n > 0)
                 txOffset += static_cast<int>(n);
-            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            else if (n < 0)
                 break;
             if (txOffset >= txLength_) {
                 writing = false;
@@ -277,9 +270,10 @@ void SerialPort::run() {
 
         pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {-1, 0, 0}};
         const short events = static_cast<short>(
-            (readArmed && rxPos_ >= rxLength_ ? POLLIN : 0) | (writing ? POLLOUT : 0));
+            (readArmed && rxPos_ >= rxLength_ ? POLLIN : 0) |
+            (writing || transport_->wantsWrite() ? POLLOUT : 0));
         if (events != 0) {
-            fds[1].fd = fd_;
+            fds[1].fd = transport_->fd();
             fds[1].events = events;
         }
         int waitMs = -1;
@@ -300,21 +294,25 @@ void SerialPort::run() {
         }
         if (fds[1].fd >= 0 && fds[1].revents != 0) {
             if (fds[1].revents & POLLIN) {
-                const ssize_t n = ::read(fd_, rxChunk_, sizeof rxChunk_);
+                const long n = transport_->read(rxChunk_, sizeof rxChunk_);
                 if (n > 0) {
                     rxLength_ = static_cast<int>(n);
                     rxPos_ = 0;
-                } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                    break;   // hang-up or I/O error: the device is gone
+                } else if (n < 0) {
+                    break;   // hang-up, I/O error, connection closed: the port is gone
                 }
+            } else if ((fds[1].revents & POLLOUT) && !writing) {
+                if (!transport_->flush())
+                    break;
             } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-                break;
+                if ((fds[1].revents & POLLOUT) == 0 || !writing)
+                    break;
             }
         }
         if (modemLinesReadable_ && std::chrono::steady_clock::now() >= nextModemCheck) {
             nextModemCheck = std::chrono::steady_clock::now() + kModemCheckPeriod;
             int lines = 0;
-            if (readModemLines(fd_, lines)) {
+            if (transport_->readModemLines(lines)) {
                 if (ringIndicatorOn(lines) && !ringIndicatorOn(lastModemLines_))
                     notify(Ring);
                 lastModemLines_ = lines;
@@ -322,9 +320,15 @@ void SerialPort::run() {
         }
     }
 
+    if (!stopRequested_.load(std::memory_order_acquire)) {
+        std::string reason = transport_->goneReason();
+        if (reason.empty())
+            reason = transport_->name() + ": the port stopped working";
+        std::lock_guard<std::mutex> nameLock(nameMutex_);
+        lostReason_ = std::move(reason);
+    }
     running_.store(false, std::memory_order_release);
-    releaseAndClose(fd_);
-    fd_ = -1;
+    transport_->close();
     writePending_.store(false, std::memory_order_release);
     notify(PortClosed);
     workerId_.store(std::thread::id{});

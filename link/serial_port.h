@@ -7,10 +7,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
+
+#include "link/transport.h"
 
 class SerialPort {
 public:
@@ -54,9 +57,11 @@ public:
     void setOwner(void* owner) { owner_ = owner; }
     void* owner() const { return owner_; }
 
-    // Opens the device (a path, or a name resolved by portDevicePath) with
-    // 8N1-style raw settings at `baud` and starts the worker. parity: 0 none,
-    // 1 odd, 2 even. Returns an OpenStatus combination, 0 on success.
+    // Opens the port with 8N1-style raw settings at `baud` and starts the
+    // worker. The name is a device (a path, or a name resolved by
+    // portDevicePath) or a network port (rfc2217://HOST:PORT,
+    // socket://HOST:PORT; see port_url.h). parity: 0 none, 1 odd, 2 even.
+    // Returns an OpenStatus combination, 0 on success.
     int open(const char* name, std::uint32_t baud, int parity = 0, int dataBits = 8,
              bool watchModemEvents = true);
     // Stops and joins the worker; the worker reports PortClosed on its way
@@ -83,6 +88,9 @@ public:
     // denied (...)"); empty after a successful one.
     std::string lastOpenError() const;
     std::uint32_t baudRate() const { return baudRate_.load(); }
+    // Why the worker ended by itself (the device hung up, the server closed
+    // the connection); cleared by open(), never set by a close() of the owner.
+    std::string lostReason() const;
 
 private:
     void run();
@@ -96,6 +104,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> writePending_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> cancelOpen_{false};     // close() ends an open() that waits
     std::atomic<bool> startWrite_{false};
     std::atomic<bool> resumeRead_{false};
     std::atomic<std::uint32_t> baudRate_{0};
@@ -105,7 +114,8 @@ private:
     int parity_ = 0;
     std::string portName_;
     std::string openError_;              // guarded by nameMutex_
-    int fd_ = -1;
+    std::string lostReason_;             // guarded by nameMutex_
+    std::unique_ptr<Transport> transport_;
     int wakeFd_ = -1;                    // eventfd: stop, start write, resume read
     std::thread worker_;
     std::atomic<std::thread::id> workerId_{};
@@ -129,6 +139,7 @@ private:
     void* owner_ = nullptr;
 };
 
-// Maps a configured port name onto a device path: a name with "/" is kept
-// whole, "COMn" is "/dev/ttyS(n-1)", any other name is looked up under /dev.
+// Maps a configured port name onto a device path: a name with "/" (a path,
+// or a network URL) is kept whole, "COMn" is "/dev/ttyS(n-1)", any other
+// name is looked up under /dev.
 std::string portDevicePath(std::string_view name);

@@ -8,6 +8,7 @@
 #include "app/connection_manager.h"
 #include "firmware/firmware_update_session.h"
 #include "firmware/serial_boot_loader_link.h"
+#include "link/port_url.h"
 #include "ui/dialogs/firmware_dialog.h"
 #include "ui/tq_interface_view.h"
 
@@ -29,6 +30,11 @@ public:
                              text.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     }
     void pause(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    bool rateIsFixed() const override { return portRateIsFixed(c_.portName()); }
+    void rateSwitchRefused(const std::string& text) override {
+        QString shown = QString::fromStdString(text);
+        QMessageBox::warning(parent_, QStringLiteral("TQ_Interface"), shown.replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    }
 
 private:
     ConnectionManager& c_;

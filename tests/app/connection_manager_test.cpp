@@ -9,6 +9,7 @@
 #include "app/connection_manager.h"
 #include "app/global_setup.h"
 #include "runtime/runtime_fan_out.h"
+#include "../link/ser2net_server.h"
 #include "sim/virtual_regulator.h"
 #include "test_support.h"
 
@@ -217,4 +218,33 @@ TEST_F(ConnectionTest, WindowStaysResponsiveWhileNoRegulatorAnswers) {
     EXPECT_FALSE(manager.isPortOpen());
     EXPECT_TRUE(spinUntil([&] { return !manager.searchInFlight(); }, 5000));
     EXPECT_FALSE(manager.isPortOpen()) << "a finishing search must not reopen the port";
+}
+
+// A regulator on the network: ser2net stopped while online is a vanished
+// port; started again, the view finds the regulator without the operator.
+TEST_F(ConnectionTest, NetworkPortComesBackOnlineWhenItsServerReturns) {
+    if (Ser2netServer::program().empty())
+        GTEST_SKIP() << "ser2net is not installed (apt-get install ser2net): network port test skipped";
+    QTemporaryDir dir;
+    sim::SimOptions options;
+    options.linkPath = dir.filePath("ttyTQ").toStdString();
+    startRegulator(options);
+    Ser2netServer server;
+    std::string error;
+    ASSERT_TRUE(server.start({{options.linkPath, true}}, &error)) << error;
+    setup.portName = server.url(0);
+    ASSERT_TRUE(goOnline());
+    EXPECT_EQ(manager.connectionIndicatorText(), "CONN: Online");
+
+    server.stop();
+    ASSERT_TRUE(spinUntil([&] { return manager.mode() == ConnectionManager::ModeSearch; }, 3000));
+    EXPECT_EQ(manager.statusText(), "error - no regulator found");
+    EXPECT_EQ(manager.messageText(), QString::fromStdString(" " + server.url(0) + ": connection closed by 127.0.0.1 port " +
+                                                            std::to_string(server.port(0))));
+    EXPECT_FALSE(manager.isPortOpen());
+    EXPECT_TRUE(manager.isConnected());
+
+    ASSERT_TRUE(server.restart(&error)) << error;
+    EXPECT_TRUE(spinUntil([&] { return manager.mode() == ConnectionManager::ModeOnline; }, 10000));
+    EXPECT_TRUE(manager.isPortOpen());
 }

@@ -174,6 +174,40 @@ TEST(GlobalSetupDialog, PortTakenUpToItsFirstSeparatorAndTypedPortsKept) {
     EXPECT_EQ(dialog.values().portName, "COM1") << "never replaced by an empty name";
 }
 
+TEST(GlobalSetupDialog, NetworkPortTypedIsKeptRememberedAndListedNextTime) {
+    GlobalSetupValues start = someValues();
+    start.networkPorts = {"socket://[::1]:4001"};
+    CGlobalSetupDlg dialog(start, kPorts);
+    EXPECT_EQ(itemTexts(dialog.portCombo()).back(), "socket://[::1]:4001 * remembered network port");
+    dialog.show();
+    MessageBoxCatcher catcher;
+    dialog.portCombo()->setEditText("rfc2217://lab-pc");
+    QTimer::singleShot(0, &dialog, [&] { okButton(dialog)->click(); });
+    ASSERT_TRUE(spinUntil([&] { return !catcher.texts().isEmpty(); }, 5000));
+    EXPECT_EQ(catcher.texts().back(), "rfc2217://lab-pc: no port number (the form is rfc2217://HOST:PORT)");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected) << "not accepted";
+    EXPECT_EQ(dialog.focusWidget(), dialog.portCombo());
+
+    dialog.portCombo()->setEditText(" rfc2217://lab-pc:4000");
+    okButton(dialog)->click();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.values().portName, "rfc2217://lab-pc:4000");
+    GlobalSetup setup;
+    dialog.values().applyTo(setup);
+    EXPECT_EQ(setup.networkPorts, (std::vector<std::string>{"rfc2217://lab-pc:4000", "socket://[::1]:4001"}));
+
+    // Next time both are in the list, the one in use preselected.
+    CGlobalSetupDlg again(GlobalSetupValues::fromSetup(setup, false), kPorts);
+    const QStringList texts = itemTexts(again.portCombo());
+    ASSERT_EQ(texts.size(), 5);
+    EXPECT_EQ(texts[3], "rfc2217://lab-pc:4000 * remembered network port");
+    EXPECT_EQ(texts[4], "socket://[::1]:4001 * remembered network port");
+    EXPECT_EQ(again.portCombo()->currentIndex(), 3);
+    again.portCombo()->setCurrentIndex(4);
+    again.accept();
+    EXPECT_EQ(again.values().portName, "socket://[::1]:4001");
+}
+
 TEST(GlobalSetupDialog, CancelTakesNothing) {
     CGlobalSetupDlg dialog(someValues(), kPorts);
     dialog.portCombo()->setEditText("COM9");

@@ -68,6 +68,30 @@ TEST(GlobalSetupStore, EmptyStoreGivesDefaultsAndSaveWritesEveryKey) {
     EXPECT_EQ(s.value("APP/USER_PATH").toString(), "/work/dir");
 }
 
+TEST(GlobalSetupStore, RememberedNetworkPortsRoundTripAndBadEntriesAreDropped) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.conf");
+    {
+        QSettings s(file, QSettings::IniFormat);
+        s.setValue("Global/NETWORK_PORTS", "rfc2217://lab-pc:4000; socket://10.0.0.7:4001;/dev/ttyS0;rfc2217://x;;");
+    }
+    GlobalSetup setup;
+    {
+        QSettings s(file, QSettings::IniFormat);
+        setup.load(s, "/work/dir");
+    }
+    const std::vector<std::string> expected = {"rfc2217://lab-pc:4000", "socket://10.0.0.7:4001"};
+    EXPECT_EQ(setup.networkPorts, expected);
+    {
+        QSettings s(file, QSettings::IniFormat);
+        setup.save(s);
+    }
+    GlobalSetup back;
+    QSettings s(file, QSettings::IniFormat);
+    back.load(s, "/work/dir");
+    EXPECT_EQ(back.networkPorts, expected);
+}
+
 TEST(GlobalSetupStore, FlagsReadAnyNonZeroAsOneAndWriteOne) {
     QTemporaryDir dir;
     const QString file = dir.filePath("store.conf");

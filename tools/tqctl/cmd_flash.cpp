@@ -16,6 +16,7 @@
 #include "firmware/firmware_loader.h"
 #include "firmware/firmware_update_session.h"
 #include "firmware/serial_boot_loader_link.h"
+#include "link/port_url.h"
 #include "link/serial_manager.h"
 
 namespace tqctl {
@@ -54,6 +55,11 @@ public:
     }
     void pause(int milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+    bool rateIsFixed() const override { return portRateIsFixed(ctx_.portPath()); }
+    void rateSwitchRefused(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", terminalText(text).c_str());
+        runReport().text = text;
     }
 
 private:

@@ -34,7 +34,8 @@ int runHelp(Context&, const std::vector<std::string>& args) {
         std::printf("usage: tqctl [--port PATH] [--baud N] [--simulate] %s\n\n%s.\n\n", c.usage, c.summary);
         if (const char* details = commandDetails(c.name)) std::printf("%s\n", details);
         std::printf("global options (before the command):\n"
-                    "  --port PATH       serial port; again or a pattern for several ports at once\n"
+                    "  --port PATH       serial port (or rfc2217://HOST:PORT, socket://HOST:PORT: see\n"
+                    "                    tqctl help ports); again or a pattern for several ports at once\n"
                     "  --baud N          bit rate (default 115200)\n"
                     "  --simulate        an in-process virtual regulator\n"
                     "  --demo            the same, cooling toward its set point\n\n%s",

@@ -121,7 +121,9 @@ int runLog(Context& ctx, const std::vector<std::string>& args)
     ticker.start();
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     bool reportedLost = false;
-    while (!interrupted.load() && std::chrono::steady_clock::now() < end) {
+    // A port that went away (an unplugged adapter, a closed connection)
+    // brings nothing more: the log ends and tqctl says why.
+    while (!interrupted.load() && std::chrono::steady_clock::now() < end && link.isOpen()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (lost.exchange(false)) {
             fanOut.resetMissedSampleTicks();

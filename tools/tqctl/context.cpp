@@ -18,6 +18,10 @@ Context::Context(GlobalOptions options)
     : options_(std::move(options)), link_(std::make_unique<SerialManager>()) {}
 
 Context::~Context() {
+    // A port that went away during the command: say why (the device hung
+    // up, the server closed the connection).
+    if (link_ && !link_->lostReason().empty())
+        std::fprintf(stderr, "tqctl: %s\n", link_->lostReason().c_str());
     closeLink();
     link_.reset();
     if (sim_)

@@ -30,9 +30,10 @@ constexpr const char* kGlobalUsage = "usage: tqctl [--port PATH] [--baud N] [--s
 void printUsage(std::FILE* out) {
     std::fprintf(out, "%sCOMMAND [ARGS]\n\n", kGlobalUsage);
     std::fprintf(out,
-                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0);\n"
-                 "                give it again, or a pattern such as '/dev/serial/by-id/*',\n"
-                 "                to run the command on every port at once\n"
+                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0), or a\n"
+                 "                port on the network: rfc2217://HOST:PORT or socket://HOST:PORT\n"
+                 "                (tqctl help ports); give it again, or a pattern such as\n"
+                 "                '/dev/serial/by-id/*', to run the command on every port at once\n"
                  "  --baud N      bit rate (default 115200)\n"
                  "  --simulate    run against an in-process virtual regulator\n"
                  "  --demo        the same, with the regulator cooling toward its set point\n"

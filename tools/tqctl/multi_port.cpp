@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "json_report.h"
+#include "link/port_url.h"
 
 extern char** environ;
 
@@ -201,7 +202,7 @@ std::string expandPorts(const std::vector<std::string>& given, std::vector<std::
             ports.push_back(p);
     };
     for (const std::string& g : given) {
-        if (!isPattern(g)) {
+        if (!isPattern(g) || isNetworkPortName(g)) {   // "[::1]" is an address, not a pattern
             add(g);
             continue;
         }
@@ -240,6 +241,10 @@ std::string multiPortRefusal(const std::string& command, const std::vector<std::
 
 std::vector<std::string> argsForPort(const std::vector<std::string>& args, const std::string& port) {
     std::string name = port.substr(port.find_last_of('/') + 1);
+    if (isNetworkPortName(port))   // rfc2217://box:4000 -> box-4000
+        for (char& c : name)
+            if (c == ':' || c == '[' || c == ']')
+                c = '-';
     if (name.empty())
         name = "port";
     std::vector<std::string> out;

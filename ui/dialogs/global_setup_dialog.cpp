@@ -60,7 +60,10 @@ CGlobalSetupDlg::CGlobalSetupDlg(const GlobalSetupValues& values, const std::vec
     connect(buttons, &QDialogButtonBox::rejected, this, &CGlobalSetupDlg::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buildSerialGroup(ports));
+    std::vector<std::string> entries = ports;
+    for (std::string& remembered : global_setup::rememberedPortChoices(values_.networkPorts, values_.portName))
+        entries.push_back(std::move(remembered));
+    layout->addWidget(buildSerialGroup(entries));
     fahrenheit_ = new QCheckBox(QStringLiteral("Fahrenheit (otherwise Celsius)"), this);
     ieee_ = new QCheckBox(QStringLiteral("Runtimedata IEEE754 type (high resolution)"), this);
     layout->addWidget(fahrenheit_);
@@ -81,7 +84,9 @@ CGlobalSetupDlg::CGlobalSetupDlg(const GlobalSetupValues& values, const std::vec
 void CGlobalSetupDlg::describeControls(QDialogButtonBox* buttons) {
     setHelpText(port_, "Port\n\nThe serial port the regulator is connected to. Pick one from the list or type "
                        "a device path. A /dev/serial/by-id name stays the same when a USB adapter is plugged "
-                       "in again.");
+                       "in again.\n\nA port shared on the network by a serial server is typed as "
+                       "rfc2217://HOST:PORT (the speed is set at the server) or socket://HOST:PORT (plain TCP, "
+                       "the speed is fixed at the server); it is remembered in the list.");
     setHelpText(baud_, "Baudrate\n\nThe speed of the serial port for the regulator's protocol, in bits per "
                        "second (110 to 256000). It must match the regulator's own setting.");
     setHelpText(bootBaud_, "Boot Baudrate\n\nThe speed used for the boot loader during a firmware download, in "
@@ -118,7 +123,8 @@ QWidget* CGlobalSetupDlg::buildSerialGroup(const std::vector<std::string>& ports
     // The list opens wide enough for the longest entry (the stable names are long).
     port_->view()->setMinimumWidth(port_->view()->sizeHintForColumn(0) + port_->view()->frameWidth() * 2 + 8);
     port_->setToolTip(QStringLiteral("A /dev/serial/by-id name stays the same when a USB adapter is plugged in "
-                                     "again, while its /dev/ttyUSBn number may change."));
+                                     "again, while its /dev/ttyUSBn number may change. A port on the network: "
+                                     "rfc2217://HOST:PORT or socket://HOST:PORT."));
     baud_ = new QComboBox(group);
     bootBaud_ = new QComboBox(group);
     bootBaudLabel_ = new QLabel(QStringLiteral("Boot Baudrate"), group);
@@ -215,6 +221,11 @@ void CGlobalSetupDlg::accept() {
     }
     GlobalSetupValues taken = values_;
     taken.portName = global_setup::portFromText(port_->currentText().toStdString(), values_.portName);
+    if (const std::string problem = global_setup::portProblem(taken.portName); !problem.empty()) {
+        QMessageBox::warning(this, QStringLiteral("TQ_Interface"), QString::fromStdString(problem));
+        port_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     taken.baudRate = global_setup::baudFromChoice(baud_->currentIndex(), values_.baudRate);
     taken.bootBaudRate = global_setup::baudFromChoice(bootBaud_->currentIndex(), values_.bootBaudRate);
     if (sampleRate_->currentIndex() >= 0) taken.sampleRateIndex = sampleRate_->currentIndex();

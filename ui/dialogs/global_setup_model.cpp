@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "link/port_list.h"
+#include "link/port_url.h"
 #include "runtime/channel_table.h"
 
 std::array<std::uint32_t, GlobalSetupValues::kColourRows> GlobalSetupValues::defaultColours() {
@@ -28,6 +29,7 @@ GlobalSetupValues GlobalSetupValues::fromSetup(const GlobalSetup& setup, bool se
     v.showBootBaudRate = serviceMode;
     v.sampleRateIndex = setup.sampleRate;
     v.stopAt65000 = setup.logLimitSize;
+    v.networkPorts = setup.networkPorts;
     v.colours[0] = setup.colorBackground;
     v.colours[1] = setup.colorGrid;
     std::copy(setup.channelColors.begin(), setup.channelColors.end(), v.colours.begin() + 2);
@@ -43,6 +45,7 @@ void GlobalSetupValues::applyTo(GlobalSetup& setup) const {
     setup.penSize = penWidth;
     setup.sampleRate = sampleRateIndex;
     setup.logLimitSize = stopAt65000;
+    setup.networkPorts = global_setup::rememberPort(networkPorts, portName);
     setup.colorBackground = colours[0];
     setup.colorGrid = colours[1];
     std::copy(colours.begin() + 2, colours.end(), setup.channelColors.begin());
@@ -120,6 +123,29 @@ int portChoiceIndex(const std::vector<std::string>& choices, std::string_view po
     for (std::size_t i = 0; i < choices.size(); ++i)
         if (chosenPortName(choices[i]) == port) return static_cast<int>(i);
     return -1;
+}
+
+std::vector<std::string> rememberedPortChoices(const std::vector<std::string>& remembered,
+                                               const std::string& current) {
+    std::vector<std::string> choices;
+    for (const std::string& port : rememberPort(remembered, current))
+        choices.push_back(port + " * remembered network port");
+    return choices;
+}
+
+std::vector<std::string> rememberPort(std::vector<std::string> remembered, const std::string& port) {
+    if (!parsePortUrl(port)) return remembered;
+    remembered.erase(std::remove(remembered.begin(), remembered.end(), port), remembered.end());
+    remembered.insert(remembered.begin(), port);
+    if (remembered.size() > GlobalSetup::kRememberedNetworkPorts)
+        remembered.resize(GlobalSetup::kRememberedNetworkPorts);
+    return remembered;
+}
+
+std::string portProblem(const std::string& port) {
+    std::string why;
+    if (isNetworkPortName(port) && !parsePortUrl(port, &why)) return why;
+    return {};
 }
 
 std::string portFromText(std::string_view text, const std::string& current) {

@@ -27,6 +27,8 @@ struct GlobalSetupValues {
     bool showBootBaudRate = false;
     int sampleRateIndex = 0;
     bool stopAt65000 = false;
+    // Network ports used before, newest first (rfc2217://, socket://).
+    std::vector<std::string> networkPorts;
     // Row 0 background, row 1 grid, rows 2..20 the channels; 0x00BBGGRR.
     std::array<std::uint32_t, kColourRows> colours = defaultColours();
 
@@ -35,6 +37,7 @@ struct GlobalSetupValues {
     // The caller's side: fill from the setup (plus the service-mode flag),
     // and on OK copy everything back (the paths are not edited here).
     static GlobalSetupValues fromSetup(const GlobalSetup& setup, bool serviceMode);
+    // A network port name is remembered (moved to the front of the list).
     void applyTo(GlobalSetup& setup) const;
 };
 
@@ -67,10 +70,22 @@ std::string resolvePortLink(const std::string& path);
 // it, or -1 (the port is then shown as typed text).
 int portChoiceIndex(const std::vector<std::string>& choices, std::string_view port);
 
+// The entries for the remembered network ports: "URL * remembered network
+// port", the current port first when it is a network port not yet among them.
+std::vector<std::string> rememberedPortChoices(const std::vector<std::string>& remembered,
+                                               const std::string& current);
+// `port` put at the front of `remembered` (once; at most
+// GlobalSetup::kRememberedNetworkPorts kept); unchanged for a device name.
+std::vector<std::string> rememberPort(std::vector<std::string> remembered, const std::string& port);
+
 // The port taken back on OK from the combo's text: leading blanks skipped,
 // cut at its first " " or "*", at most 256 characters. An empty result
-// keeps `current`.
+// keeps `current`. A network URL has neither, so it is kept whole.
 std::string portFromText(std::string_view text, const std::string& current);
+// Why a port name cannot be used ("rfc2217://box: no port number (the form
+// is rfc2217://HOST:PORT)"); empty when it can (device names are checked
+// only when opened).
+std::string portProblem(const std::string& port);
 
 // Index of `rate` in the baud list, or -1 (nothing is selected; the rate
 // then passes through unchanged).
