@@ -27,19 +27,36 @@ mkdir -p "$out"
 failed=()
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-for name in "${targets[@]}"; do
+# One target per core at a time: each runs its full time, the stage takes
+# a fraction of it.
+fuzz_one() {
+  local name=$1 scratch log
   scratch=$(mktemp -d)
   log="$out/$name.log"
   if "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="$out/$name-" "$scratch" "fuzz/corpus/$name" >"$log" 2>&1; then
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    printf '%-16s %10s runs in %ss\n' "$name" "${runs:-?}" "$seconds"
+    rm -f "$out/$name.failed"
   else
+    touch "$out/$name.failed"
+  fi
+  rm -rf "$scratch"
+}
+jobs_max=$(nproc)
+for name in "${targets[@]}"; do
+  while (( $(jobs -rp | wc -l) >= jobs_max )); do wait -n || true; done
+  fuzz_one "$name" &
+done
+wait
+for name in "${targets[@]}"; do
+  log="$out/$name.log"
+  if [ -e "$out/$name.failed" ]; then
     printf '%-16s FAILED, see %s\n' "$name" "$log"
     tail -40 "$log"
     failed+=("$name")
+  else
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    printf '%-16s %10s runs in %ss\n' "$name" "${runs:-?}" "$seconds"
   fi
-  rm -rf "$scratch"
 done
 if ((${#failed[@]})); then
   echo "fuzz targets failed: ${failed[*]}"
