@@ -6,8 +6,10 @@
 # Without a display it shows the same live panel in the terminal (tqctl).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# Only what it runs: the window, tqctl and the virtual regulator.
-SETUP_FOR=run BUILD_TARGETS="tq_interface tqctl tq-sim" bash scripts/setup.sh
+# Only what it runs: the window (which carries its own virtual regulator)
+# when there is a display, tqctl otherwise.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then targets="tq_interface"; else targets="tqctl"; fi
+SETUP_FOR=run BUILD_TARGETS="$targets" bash scripts/setup.sh
 bin="${BUILD_DIR:-build}"
 port="${1:-}"
 
