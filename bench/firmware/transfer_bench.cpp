@@ -9,22 +9,11 @@
 #include "params/register_io_serial.h"
 #include "params/register_transfer.h"
 #include "params/tq_file.h"
+#include "quiet_host.h"
 #include "sim/virtual_regulator.h"
 #include "wire_count.h"
 
 namespace {
-
-class QuietHost : public TransferHost {
-public:
-    explicit QuietHost(SerialManager& link) : link_(link) {}
-    bool isLinkOpen() const override { return link_.isOpen(); }
-    int setConnectionMode(int mode) override { return std::exchange(mode_, mode); }
-    void showMessage(const std::string&) override {}
-
-private:
-    SerialManager& link_;
-    int mode_ = 1;
-};
 
 struct PacedRegulator {
     PacedRegulator() : sim(options()) {

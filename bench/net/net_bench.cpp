@@ -22,6 +22,7 @@
 #include "params/register_io_serial.h"
 #include "params/register_transfer.h"
 #include "params/tq_file.h"
+#include "quiet_host.h"
 #include "ser2net_server.h"
 #include "sim/virtual_regulator.h"
 
@@ -33,18 +34,6 @@ std::string pathName(int path, bool paced) {
     static const char* names[] = {"pty", "rfc2217", "socket", "rfc2217 chardelay off", "socket chardelay off"};
     return std::string(names[path]) + (paced ? ", paced 115200" : ", unpaced");
 }
-
-class QuietHost : public TransferHost {
-public:
-    explicit QuietHost(SerialManager& link) : link_(link) {}
-    bool isLinkOpen() const override { return link_.isOpen(); }
-    int setConnectionMode(int mode) override { return std::exchange(mode_, mode); }
-    void showMessage(const std::string&) override {}
-
-private:
-    SerialManager& link_;
-    int mode_ = 1;
-};
 
 struct Path {
     Path(int which, bool paced) {
