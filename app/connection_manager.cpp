@@ -180,6 +180,7 @@ void ConnectionManager::finishSearch(unsigned generation, bool reopened, int res
     versionText_ = version;
     emit refreshControls();
     setConnectionMode(ModeOnline, true);
+    showMessage(QStringLiteral("Connected to regulator"));
 }
 
 void ConnectionManager::connectPort() {
@@ -195,7 +196,9 @@ void ConnectionManager::connectPort() {
     if (result == Ok && link_.isOpen()) {
         connected_ = true;
         restoreRuntimeNotify();
-        showMessage(QStringLiteral("Connected to regulator"));
+        // The port is open; "Connected to regulator" waits for an answer.
+        showMessage(QStringLiteral("Port %1 open - searching for the regulator...")
+                        .arg(QString::fromStdString(portName())));
         searchTimer_.start(kSearchPeriodMs);
     } else {
         versionText_ = QStringLiteral("<error>");

@@ -1,5 +1,8 @@
 #include "params/calibration_editor.h"
 
+#include <algorithm>
+#include <cmath>
+
 CalibrationEdits CalibrationEditsFrom(const SensorCalibrationEx& record) {
     CalibrationEdits e;
     e.name = std::string(record.nameText());
@@ -21,6 +24,29 @@ CalibrationEdits CalibrationEditsFrom(const SensorCalibrationEx& record) {
 
 CalibrationEdits CalibrationEditsFrom(const SensorCalibration& record) {
     return CalibrationEditsFrom(ToEx(record));
+}
+
+std::string CalibrationEditsProblem(const CalibrationEdits& e) {
+    auto finite = [](float v) { return std::isfinite(v); };
+    if (e.mode == kCalibrationModePt) {
+        if (!std::all_of(e.coefficients.begin(), e.coefficients.end(), finite))
+            return "The coefficients must be numbers.";
+        if (!(e.coefficients[2] > 0.0f)) return "Ro must be a resistance above 0 ohm.";
+        return {};
+    }
+    const float tLow = e.points[0], rLow = e.points[1], tMid = e.points[2], rMid = e.points[3],
+                tHigh = e.points[4], rHigh = e.points[5];
+    if (!std::all_of(e.points.begin(), e.points.end(), finite)) return "The calibration points must be numbers.";
+    if (!(tLow > 0.0f && tMid > 0.0f && tHigh > 0.0f))
+        return "The temperatures must lie above 0 kelvin (0 degrees Celsius is 273.15 K).";
+    if (!(tLow < tMid && tMid < tHigh)) return "The temperatures must rise: T low < T mid < T high.";
+    if (!(rLow > 0.0f && rMid > 0.0f && rHigh > 0.0f)) return "The resistances must lie above 0 ohm.";
+    if (!(rLow > rMid && rMid > rHigh))
+        return "An NTC's resistance falls as it warms: R low > R mid > R high.";
+    const SteinhartHart c = SteinhartHartCoefficients(tLow, rLow, tMid, rMid, tHigh, rHigh);
+    if (c.a == 0.0f && c.b == 0.0f && c.c == 0.0f)
+        return "The three points give no Steinhart-Hart curve: choose points further apart.";
+    return {};
 }
 
 bool ApplyCalibrationEdits(const CalibrationEdits& edits, SensorCalibrationEx& record) {

@@ -28,6 +28,12 @@ struct CalibrationEdits {
 CalibrationEdits CalibrationEditsFrom(const SensorCalibrationEx& record);
 CalibrationEdits CalibrationEditsFrom(const SensorCalibration& record);
 
+// Why the edits describe no sensor, or "" when they do. NTC: the points
+// need temperatures above 0 K that rise from low to high and resistances
+// above 0 ohm that fall as the temperature rises, and must give finite
+// coefficients; PT: Ro above 0 ohm. The editor refuses OK with this text.
+std::string CalibrationEditsProblem(const CalibrationEdits& edits);
+
 // OK: name (cut to 255 characters), gain, offset; mode 0 sets type to exactly
 // 4 and the six points, mode 1 sets type 16, A, B, Ro and zeros. potGain and
 // potOffset stay. Returns whether the record changed.

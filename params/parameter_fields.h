@@ -40,6 +40,9 @@ struct ParameterField {
     // regulator word the low four bits are a mode, 0 .. modeMax.
     std::uint32_t bits;
     std::uint32_t modeMax;
+    // The regulator's own value: read from it, never written to it, so the
+    // window shows it without taking entries.
+    bool readOnly = false;
 
     bool isFloat() const { return std::holds_alternative<float ParameterSet::*>(member); }
     int precision() const { return isDouble ? 15 : 6; }

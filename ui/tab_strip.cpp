@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionTab>
+#include <QStackedLayout>
 #include <QStylePainter>
 #include <QVBoxLayout>
 
@@ -121,7 +122,12 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new ColouredTabBar(t
     layout->setSpacing(0);
     layout->addWidget(bar_);
     layout->addWidget(area_, 1);
-    auto* areaLayout = new QVBoxLayout(area_);
+    // Every page is laid out in the same area and the area holds the
+    // largest of them, shown or not: the window keeps one size whichever
+    // tab is selected. Which page shows is up to the strip (StackAll leaves
+    // visibility alone).
+    auto* areaLayout = new QStackedLayout(area_);
+    areaLayout->setStackingMode(QStackedLayout::StackAll);
     areaLayout->setContentsMargins(4, 4, 4, 4);
     connect(bar_, &QTabBar::currentChanged, this, &TabStrip::onCurrentChanged);
     // The tab keys work wherever the focus is in the window.

@@ -131,9 +131,18 @@ void CTQ_InterfaceView::wireCommands() {
     on(cmd::ToolGetVersion, [c] { c->getVersion(); });
     on(cmd::Stop, [this] { onStop(); });
     on(cmd::SaveToFlash, [c] { c->saveToFlash(); });
-    on(cmd::ReadFromFlash, [c] { c->readFromFlash(); });
-    on(cmd::FlashToDefault, [c] { c->flashToDefault(); });
-    on(cmd::RebootRegulator, [c] { c->rebootRegulator(); });
+    // These three replace what the regulator holds: asked first.
+    on(cmd::ReadFromFlash, [this, c] {
+        if (askFirst(QStringLiteral("Read the parameters from the regulator's FLASH? The parameters it runs "
+                                    "with now are replaced by them.")))
+            c->readFromFlash();
+    });
+    on(cmd::FlashToDefault, [this, c] {
+        if (askFirst(QStringLiteral("Set the regulator's FLASH to default? The parameters saved in its FLASH "
+                                    "are lost.")))
+            c->flashToDefault();
+    });
+    on(cmd::RebootRegulator, [this] { askAndReboot(); });
     on(cmd::DownloadParameters, [this] { onDownloadParameters(); });
     on(cmd::ToolSendParameters, [this] { onDownloadParameters(); });
     on(cmd::GetParameters, [this] { onGetParameters(); });

@@ -107,6 +107,9 @@ public:
     bool confirmClose();
     // STOP double-clicked: asks before the reboot (default No).
     void onStopDoubleClicked();
+    // Asks before a command that cannot be taken back; the default is No.
+    bool askFirst(const QString& question);
+    void askAndReboot();
     // Starts a log into `path` without the file dialog (--log FILE).
     bool startLogInto(const QString& path);
     // F6 (+1) and Shift+F6 (-1): the focus to the next or previous pane.

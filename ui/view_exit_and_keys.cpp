@@ -15,6 +15,8 @@
 
 namespace {
 const QString kTitle = QStringLiteral("TQ_Interface");
+const QString kRebootQuestion =
+    QStringLiteral("Reboot the regulator? It starts again with the parameters in its FLASH.");
 }  // namespace
 
 void CTQ_InterfaceView::wireExitAndKeys() {
@@ -54,10 +56,16 @@ bool CTQ_InterfaceView::confirmClose() {
 // FLASH has Autostart set again, so it is asked for.
 void CTQ_InterfaceView::onStopDoubleClicked() {
     if (!connection_->isPortOpen()) return;
-    const auto answer = QMessageBox::question(
-        this, kTitle, QStringLiteral("Reboot the regulator? It starts again with the parameters in its FLASH."),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer == QMessageBox::Yes) connection_->rebootRegulator();
+    askAndReboot();
+}
+
+void CTQ_InterfaceView::askAndReboot() {
+    if (askFirst(kRebootQuestion)) connection_->rebootRegulator();
+}
+
+bool CTQ_InterfaceView::askFirst(const QString& question) {
+    return QMessageBox::question(this, kTitle, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 bool CTQ_InterfaceView::startLogInto(const QString& path) {

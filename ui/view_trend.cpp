@@ -49,6 +49,11 @@ TrendWindow* CTQ_InterfaceView::openLog(const QString& path) {
         refreshControls();
     };
     target.stateChanged = [this](bool running, const QString& text) {
+        // A stopped replay leaves no numbers that look live on the panel.
+        if (!running && !connection_->isPortOpen()) {
+            fanOut_->clearPanel();
+            refreshControls();
+        }
         if (!frame_) return;
         if (running) frame_->statusBar()->showMessage(text);
         else frame_->statusBar()->clearMessage();

@@ -93,6 +93,27 @@ TEST_F(ConnectionTest, GoesOnlineWithinOneSearchTickAndStartsTheIeeeStream) {
     EXPECT_GE(indexOf(sent, "$A7", version), 0);
 }
 
+// An open port is not a regulator: while nothing answers the message says
+// the program is searching, never "Connected to regulator".
+TEST_F(ConnectionTest, AnOpenPortWhereNothingAnswersIsNotReportedAsConnected) {
+    startRegulator();
+    regulator->setFault(sim::Fault::NoEcho);
+    QStringList messages;
+    QObject::connect(&manager, &ConnectionManager::refreshControls, [&] { messages << manager.messageText(); });
+    manager.connectPort();
+    ASSERT_TRUE(manager.isPortOpen());
+    EXPECT_EQ(manager.messageText(),
+              QStringLiteral(" Port %1 open - searching for the regulator...")
+                  .arg(QString::fromStdString(regulator->slavePath())));
+    spinFor(2500);  // two search ticks, each unanswered
+    EXPECT_NE(manager.mode(), ConnectionManager::ModeOnline);
+    EXPECT_FALSE(messages.join('|').contains("Connected to regulator")) << messages.join('|').toStdString();
+
+    regulator->setFault(sim::Fault::None);
+    ASSERT_TRUE(spinUntil([&] { return manager.mode() == ConnectionManager::ModeOnline; }, 8000));
+    EXPECT_EQ(manager.messageText(), " Connected to regulator");
+}
+
 TEST_F(ConnectionTest, DecimalStreamWhenIeeeIsOff) {
     setup.ieeeFormat = false;
     startRegulator();

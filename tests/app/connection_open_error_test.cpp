@@ -57,8 +57,8 @@ TEST_F(ConnectionOpenErrorTest, APortHeldElsewhereIsBusyUntilItIsLetGo) {
     other.close();
     manager.connectPort();
     EXPECT_TRUE(manager.isPortOpen());
-    EXPECT_EQ(manager.messageText(), " Connected to regulator");
     EXPECT_TRUE(spinUntil([&] { return manager.mode() == ConnectionManager::ModeOnline; }, 5000));
+    EXPECT_EQ(manager.messageText(), " Connected to regulator");
 }
 
 TEST_F(ConnectionOpenErrorTest, AConfiguredComNameShowsTheDeviceItStandsFor) {

@@ -68,6 +68,7 @@ TEST_F(ParameterPages, EveryShownFieldGoesFromThePageToTheDocumentAndBack) {
         auto* edit = page->findChild<NumericEdit*>(QString::fromLatin1(f.name));
         ASSERT_NE(edit, nullptr);
         ASSERT_TRUE(edit->isEnabled());
+        if (f.readOnly) continue;
 
         document.SetModifiedFlag(false);
         view->updateTitle();
@@ -90,25 +91,73 @@ TEST_F(ParameterPages, EveryShownFieldGoesFromThePageToTheDocumentAndBack) {
         EXPECT_EQ(edit->text(), numeric_entry::format(shown, 6));
         ++checked;
     }
-    EXPECT_EQ(checked, 48);  // 59 scalar fields less six auxiliaries, three flag words, two fan modes
+    EXPECT_EQ(checked, 47);  // 59 scalar fields less six auxiliaries, three flag words, two fan modes, ts
 }
 
-TEST_F(ParameterPages, AnEntryOutsideItsRangeIsNotStoredAndLeavingShowsTheStoredValue) {
+// What the operator typed is stored, or nothing is: never a number on the
+// way to the entry (6 and 60 of 600), never 0 for an empty field, and a
+// decimal comma is the point.
+TEST_F(ParameterPages, AnEntryIsStoredWholeOrNotAtAllAndLeavingShowsTheStoredValue) {
+    auto* base = page<CBasePage>(CTQ_InterfaceView::BasePage);
+    NumericEdit* st1 = base->binder().edit("st1");
+    struct Case {
+        const char* field;
+        const char* typed;
+        float stored;  // what the document holds afterwards
+        bool refused;
+    };
+    const Case cases[] = {
+        {"st1", "600", 20.0f, true},   {"st1", "999", 20.0f, true}, {"st1", "", 20.0f, true},
+        {"st1", "-", 20.0f, true},     {"st1", "12,5", 12.5f, false}, {"kP", "-5", 20.0f, true},
+        {"iOutUnder", "0,5", 0.5f, false},
+    };
+    useEveryField(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " <- \"" + c.typed + "\"");
+        document.ApplyDefaults();
+        document.alarmEnable1 = 0x3FF;
+        document.regulatorFlags = 6;  // PID
+        view->onDocumentUpdate();
+        const ParameterField& f = *FindParameterField(c.field);
+        auto* p = dynamic_cast<ParameterPage*>(view->page(pageOf(f)));
+        ASSERT_NE(p, nullptr);
+        view->tabs()->setCurrentIndex(pageOf(f));
+        NumericEdit* edit = p->binder().edit(c.field);
+        ASSERT_TRUE(edit->isEnabled());
+        const QString before = edit->text();
+        if (!c.refused) {
+            EXPECT_NE(static_cast<float>(f.value(document)), c.stored);
+        }
+        const float original = static_cast<float>(f.value(document));
+        typeInto(edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(static_cast<float>(f.value(document)), c.refused ? original : c.stored);
+        EXPECT_EQ(edit->property("outOfRange").toBool(), c.refused);
+        emit edit->editingFinished();
+        EXPECT_EQ(edit->text(), c.refused ? before : numeric_entry::format(c.stored, 6));
+        EXPECT_FALSE(edit->property("outOfRange").toBool());
+    }
+    // The Regulator page's St1 follows the Base page's through a refusal.
+    document.ApplyDefaults();
+    view->onDocumentUpdate();
+    auto* regulator = page<CRegulatorPage>(CTQ_InterfaceView::RegulatorPage);
+    view->tabs()->setCurrentIndex(CTQ_InterfaceView::BasePage);
+    typeInto(st1, QStringLiteral("600"));
+    EXPECT_EQ(regulator->binder().edit("st1")->text(), "20");
+}
+
+// ts is the regulator's: shown, never taken as an entry (a download would
+// not send it).
+TEST_F(ParameterPages, TheSampleTimeIsShownButNotEdited) {
     auto* regulator = page<CRegulatorPage>(CTQ_InterfaceView::RegulatorPage);
     NumericEdit* ts = regulator->binder().edit("ts");
-    typeInto(ts, QStringLiteral("0"));
+    EXPECT_TRUE(ts->isReadOnly());
+    typeInto(ts, QStringLiteral("1"));
     EXPECT_FLOAT_EQ(document.ts, 0.05f);
-    EXPECT_TRUE(ts->property("outOfRange").toBool());
     EXPECT_FALSE(document.IsModified());
-    emit ts->editingFinished();
-    EXPECT_EQ(ts->text(), "0.05");
-    EXPECT_FALSE(ts->property("outOfRange").toBool());
-
-    // A text that is no number stores 0 where 0 is allowed.
-    useEveryField(false);
-    NumericEdit* kP = regulator->binder().edit("kP");
-    typeInto(kP, QStringLiteral("-"));
-    EXPECT_EQ(document.kP, 0.0f);
+    EXPECT_TRUE(ts->whatsThis().contains("Get parameters"));
+    document.ts = 0.1f;
+    view->onDocumentUpdate();
+    EXPECT_EQ(ts->text(), "0.1");
 }
 
 TEST_F(ParameterPages, FahrenheitShowsAndTakesTemperaturesAndDifferences) {
@@ -171,8 +220,9 @@ TEST_F(ParameterPages, LoopDurationsConvertByTheSampleTime) {
     EXPECT_EQ(document.loopHighCount, 299u);
     typeInto(regulator->binder().edit("loopLowCount"), QStringLiteral("15"));
     EXPECT_EQ(document.loopLowCount, 300u);
-    // A new ts shows the same counts as other durations.
-    typeInto(regulator->binder().edit("ts"), QStringLiteral("0.1"));
+    // A new ts (read from the regulator) shows the same counts as other durations.
+    document.ts = 0.1f;
+    view->onDocumentUpdate();
     EXPECT_EQ(regulator->binder().edit("loopLowCount")->text(), "30");
     EXPECT_EQ(document.loopLowCount, 300u);
 }
@@ -336,4 +386,35 @@ TEST_F(ParameterPages, APageChangeReachesADownload) {
     EXPECT_EQ(std::bit_cast<float>(sim.registerBits(1)), 18.5f);
     EXPECT_EQ(std::bit_cast<float>(sim.registerBits(0)), 25.0f);
     view->connection().disconnectPort();
+}
+
+TEST_F(ParameterPages, CrossedAlarmLimitsAreNamedOnThePage) {
+    useEveryField(false);
+    auto* alarm = page<CAlarmPage>(CTQ_InterfaceView::AlarmPage);
+    EXPECT_TRUE(alarm->crossedWarning()->text().isEmpty());
+    typeInto(alarm->binder().edit("t1High"), QStringLiteral("80"));
+    typeInto(alarm->binder().edit("t1Low"), QStringLiteral("90"));
+    EXPECT_EQ(alarm->crossedWarning()->text(),
+              QStringLiteral("T1: Low 90 °C lies above High 80 °C, so the alarm is raised whatever the value."));
+    // Only a pair whose alarms are both on can raise one for nothing.
+    alarm->enableBox(AlarmLamp::T1Low)->setChecked(false);
+    EXPECT_TRUE(alarm->crossedWarning()->text().isEmpty());
+    alarm->enableBox(AlarmLamp::T1Low)->setChecked(true);
+    typeInto(alarm->binder().edit("t1Low"), QStringLiteral("70"));
+    EXPECT_TRUE(alarm->crossedWarning()->text().isEmpty());
+}
+
+// The window keeps one size, large enough for every page, whichever tab is
+// selected: nothing moves under the mouse.
+TEST_F(ParameterPages, TheWindowKeepsOneSizeOnEveryTab) {
+    QApplication::processEvents();
+    const QSize first = frame->size();
+    for (int tab = 0; tab < view->tabs()->count(); ++tab) {
+        view->tabs()->setCurrentIndex(tab);
+        QApplication::processEvents();
+        EXPECT_EQ(frame->size(), first) << "tab " << tab;
+        QWidget* shown = view->page(static_cast<CTQ_InterfaceView::Page>(tab));
+        EXPECT_GE(shown->width(), shown->minimumSizeHint().width()) << "tab " << tab;
+        EXPECT_GE(shown->height(), shown->minimumSizeHint().height()) << "tab " << tab;
+    }
 }

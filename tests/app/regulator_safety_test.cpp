@@ -251,6 +251,35 @@ TEST_F(WindowOnRegulator, StopDoubleClickAsksBeforeRebooting) {
     EXPECT_EQ(view->panel()->messageText(), " Reboot regulator");
 }
 
+// The commands that replace what the regulator holds ask first, No being
+// the default; No sends nothing.
+TEST_F(WindowOnRegulator, FlashAndRebootCommandsAskFirst) {
+    ASSERT_TRUE(goOnline());
+    const struct {
+        int id;
+        const char* command;
+        const char* question;
+    } commands[] = {{cmd::FlashToDefault, "$RC", "Set the regulator's FLASH to default?"},
+                    {cmd::ReadFromFlash, "$BC", "Read the parameters from the regulator's FLASH?"},
+                    {cmd::RebootRegulator, "$BC", "Reboot the regulator?"}};
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.question);
+        regulator.clearReceived();
+        QString asked;
+        QMessageBox::StandardButton preset = QMessageBox::NoButton;
+        answerNextMessageBox(QMessageBox::No, &asked, &preset);
+        frame->command(c.id)->trigger();
+        EXPECT_TRUE(asked.startsWith(QString::fromLatin1(c.question))) << asked.toStdString();
+        EXPECT_EQ(preset, QMessageBox::No);
+        spinFor(300);
+        EXPECT_FALSE(sent(c.command));
+        answerNextMessageBox(QMessageBox::Yes, &asked);
+        frame->command(c.id)->trigger();
+        EXPECT_TRUE(arrives(c.command));
+        ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, 10000));
+    }
+}
+
 // The alarm latches are reset by the double-click even with the port closed;
 // "$SC" goes out only with the port open.
 TEST_F(WindowOnRegulator, StatusTextDoubleClickResetsTheLatchesWithThePortClosed) {

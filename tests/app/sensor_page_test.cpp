@@ -63,21 +63,51 @@ TEST_F(SensorPageTest, ListsShowTheRecordsTheSelectionAndItsSummary) {
     EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
 }
 
-TEST_F(SensorPageTest, EditorOnAnUnknownRecordMakesItAnNtcRecord) {
+// Points that make no curve (all 0 as an unknown record starts, falling
+// temperatures, a resistance of 0) are refused by name and the record stays;
+// three sound points make it an NTC record.
+TEST_F(SensorPageTest, EditorRefusesPointsThatMakeNoCurveAndTakesSoundOnes) {
     sensor->list(2)->setCurrentRow(6);
     document.SetModifiedFlag(false);
-    onNextModal([](QWidget* w) {
+    const SensorCalibration before = document.sensor2.records[6];
+    QStringList refusals;
+    onNextModal([&refusals](QWidget* w) {
         auto* dialog = qobject_cast<CCalibrationEditorDlg*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Change Temperature Calibration Data");
         EXPECT_EQ(dialog->nameEdit()->text(), "Unkown 7");
         EXPECT_EQ(dialog->modeList()->currentText(), "NTC Stainhart mode");
         for (int i = 0; i < 6; ++i) EXPECT_EQ(dialog->pointEdit(i)->text(), "0");
+        auto refusedWith = [&](const QStringList& points) {
+            const qsizetype n = refusals.size();
+            for (int i = 0; i < 6; ++i) typeInto(dialog->pointEdit(i), points[i]);
+            onNextModal([&refusals](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                ASSERT_NE(message, nullptr);
+                refusals << message->text();
+                message->accept();
+            });
+            dialog->accept();
+            EXPECT_EQ(refusals.size(), n + 1);
+            EXPECT_TRUE(dialog->isVisible());
+        };
+        refusedWith({"0", "0", "0", "0", "0", "0"});
+        refusedWith({"273.15", "32650", "260", "10000", "358.15", "970"});   // T mid below T low
+        refusedWith({"273.15", "32650", "298.15", "0", "358.15", "970"});     // a resistance of 0
+        for (int i = 0; i < 6; ++i)
+            typeInto(dialog->pointEdit(i), QStringList{"273.15", "32650", "298.15", "10000", "358.15", "970"}[i]);
         dialog->accept();
     });
     sensor->editButton(2)->click();
-    EXPECT_EQ(document.sensor2.records[6].type, 4u);
-    for (float d : document.sensor2.records[6].d) EXPECT_EQ(d, 0.0f);
+    ASSERT_EQ(refusals.size(), 3);
+    EXPECT_TRUE(refusals[0].contains("above 0 kelvin"));
+    EXPECT_TRUE(refusals[1].contains("The temperatures must rise"));
+    EXPECT_TRUE(refusals[2].contains("above 0 ohm"));
+    const SensorCalibration& r = document.sensor2.records[6];
+    EXPECT_EQ(r.type, 4u);
+    EXPECT_EQ(r.d[2], 298.15f);
+    EXPECT_EQ(r.d[5], 970.0f);
+    EXPECT_NE(std::memcmp(&before, &r, sizeof r), 0);
     EXPECT_TRUE(document.IsModified());
     EXPECT_TRUE(sensor->summary(2)->text().contains("NTC steinhart mode"));
 }

@@ -187,8 +187,12 @@ TEST_F(TrendWindowTest, ReplayDrivesThePanelToTheLoggedValues) {
     EXPECT_EQ(view->panel()->fieldText(PanelField::T1), QStringLiteral("10.90"));
     for (int i = 0; i < 20 && w->replay()->running(); ++i) w->replay()->tick();
     EXPECT_FALSE(w->replay()->running()) << "the replay ends at the last row";
-    EXPECT_EQ(view->panel()->fieldText(PanelField::T1), QStringLiteral("13.99"));
+    // Ended, the panel shows no replayed number as if it were live.
+    EXPECT_EQ(view->panel()->fieldText(PanelField::T1), QStringLiteral("--"));
+    w->startReplay(1);
+    EXPECT_NE(view->panel()->fieldText(PanelField::T1), QStringLiteral("--"));
     w->close();
+    EXPECT_EQ(view->panel()->fieldText(PanelField::T1), QStringLiteral("--"));
 }
 
 TEST_F(TrendWindowTest, ALogThatDoesNotReadIsRefusedWithAMessage) {

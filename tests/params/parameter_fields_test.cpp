@@ -23,7 +23,9 @@ TEST(ParameterFieldTable, EveryShownFieldHasItsLabelAndEveryDefaultIsInRange) {
         const bool shown = f.page[0] != '\0';
         const bool isAux = std::string(f.name).rfind("aux", 0) == 0;
         EXPECT_EQ(shown, !isAux);
-        if (shown && f.bits == 0) EXPECT_NE(f.label[0], '\0');
+        if (shown && f.bits == 0) {
+            EXPECT_NE(f.label[0], '\0');
+        }
         EXPECT_EQ(f.precision(), f.isDouble ? 15 : 6);
     }
     EXPECT_EQ(findField("noSuchField"), nullptr);

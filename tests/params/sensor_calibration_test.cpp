@@ -108,6 +108,30 @@ TEST(CalibrationEditor, FillsEditsByModel) {
     EXPECT_EQ(pt.coefficients[2], 1000.0f);
 }
 
+// Every preset with a model is a sound curve (OK on it unchanged is taken);
+// points that make none are named.
+TEST(CalibrationEditor, NamesPointsThatMakeNoCurve) {
+    for (const SensorCalibrationEx& preset : SensorPresetsEx()) {
+        if (preset.type & (kSensorTypeNtc | kSensorTypePt)) {
+            EXPECT_EQ(CalibrationEditsProblem(CalibrationEditsFrom(preset)), "") << preset.nameText();
+        }
+    }
+    const CalibrationEdits sound = CalibrationEditsFrom(SensorPresetsEx()[1]);
+    auto problem = [&](int index, float value) {
+        CalibrationEdits e = sound;
+        e.points[index] = value;
+        return CalibrationEditsProblem(e);
+    };
+    EXPECT_NE(problem(2, sound.points[0] - 1).find("must rise"), std::string::npos);
+    EXPECT_NE(problem(3, 0).find("above 0 ohm"), std::string::npos);
+    EXPECT_NE(problem(3, sound.points[1] * 2).find("falls as it warms"), std::string::npos);
+    EXPECT_NE(problem(0, -5).find("above 0 kelvin"), std::string::npos);
+    EXPECT_NE(CalibrationEditsProblem(CalibrationEdits{}).find("above 0 kelvin"), std::string::npos);
+    CalibrationEdits pt = CalibrationEditsFrom(SensorPresetsEx()[5]);
+    pt.coefficients[2] = 0;
+    EXPECT_NE(CalibrationEditsProblem(pt).find("Ro"), std::string::npos);
+}
+
 TEST(CalibrationEditor, OkSetsExactlyTheModelType) {
     // An "Unkown" record confirmed unchanged becomes an NTC record with zeros.
     SensorCalibration unknown = SensorPresets()[8];

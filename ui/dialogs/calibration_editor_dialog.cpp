@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -135,6 +136,30 @@ CalibrationEdits CCalibrationEditorDlg::edits() const {
     for (int i = 0; i < 6; ++i) take(points_[i], e.points[i]);
     for (int i = 0; i < 3; ++i) take(coefficients_[i], e.coefficients[i]);
     return e;
+}
+
+QString CCalibrationEditorDlg::problem() const {
+    const bool pt = mode_->currentIndex() == kCalibrationModePt;
+    QList<std::pair<const NumericEdit*, const char*>> shown{{gain_, "Gain"}, {offset_, "Offset"}};
+    if (pt) {
+        for (int i = 0; i < 3; ++i) shown.append({coefficients_[i], kCoefficientLabels[i]});
+    } else {
+        for (int i = 0; i < 6; ++i) shown.append({points_[i], kPointLabels[i]});
+    }
+    for (const auto& [edit, label] : shown)
+        if (edit->isModified() && !edit->entry())
+            return QStringLiteral("%1 is not a number.").arg(QString::fromLatin1(label));
+    return QString::fromStdString(CalibrationEditsProblem(edits()));
+}
+
+void CCalibrationEditorDlg::accept() {
+    const QString why = problem();
+    if (why.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    QMessageBox::warning(this, windowTitle(),
+                         QStringLiteral("These values describe no sensor, so they are not taken:\n\n%1").arg(why));
 }
 
 bool EditCalibration(QWidget* parent, SensorCalibrationEx& record) {

@@ -19,6 +19,13 @@ public:
 
     // The edits as they stand (a text that is not a number reads as 0).
     CalibrationEdits edits() const;
+    // Why OK is refused ("" when it is not): an edit that is not a number,
+    // or points that describe no sensor.
+    QString problem() const;
+
+public slots:
+    // OK: refused with a message naming the problem; the record stays as it was.
+    void accept() override;
 
     QLineEdit* nameEdit() const { return name_; }
     QComboBox* modeList() const { return mode_; }

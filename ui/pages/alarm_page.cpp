@@ -73,8 +73,17 @@ CAlarmPage::CAlarmPage(ParameterSet* params, std::function<void()> modified, QWi
         }
         layout->addWidget(box, g.row, g.column);
     }
+    crossedWarning_ = new QLabel(this);
+    crossedWarning_->setObjectName(QStringLiteral("crossedLimits"));
+    crossedWarning_->setStyleSheet(QStringLiteral("color: #b00000"));
+    // Room for two warnings, kept when there is none: the page does not
+    // grow under the mouse when one appears.
+    crossedWarning_->setMinimumHeight(crossedWarning_->fontMetrics().lineSpacing() * 2 + 4);
+    crossedWarning_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(crossedWarning_, 3, 0, 1, 4);
+    connect(&binder_, &FieldBinder::fieldStored, this, &CAlarmPage::showCrossedLimits);
     for (int c = 0; c < 4; ++c) layout->setColumnStretch(c, 1);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(4, 1);
     refreshFromDocument();
     setServiceMode(false);
 }
@@ -101,6 +110,25 @@ void CAlarmPage::applyEnables() {
         binder_.edit(limit.field)->setEnabled(on);
         if (QLabel* unit = binder_.unit(limit.field)) unit->setEnabled(on);
     }
+    showCrossedLimits();
+}
+
+void CAlarmPage::showCrossedLimits() {
+    QStringList lines;
+    for (const AlarmLimit* upper : CrossedAlarmLimits(*params_)) {
+        const AlarmLimit* lower = upper + 1;
+        auto shown = [this](const AlarmLimit* l) {
+            const ParameterField& f = *FindParameterField(l->field);
+            QLabel* unit = binder_.unit(l->field);
+            return QStringLiteral("%1 %2%3").arg(QString::fromUtf8(f.label),
+                                                 numeric_entry::format(binder_.shownValue(f), f.precision()),
+                                                 unit ? QStringLiteral(" ") + unit->text() : QString());
+        };
+        const QString group = qobject_cast<QGroupBox*>(binder_.edit(upper->field)->parentWidget())->title();
+        lines << QStringLiteral("%1: %2 lies above %3, so the alarm is raised whatever the value.")
+                     .arg(group, shown(lower), shown(upper));
+    }
+    crossedWarning_->setText(lines.join(QLatin1Char('\n')));
 }
 
 void CAlarmPage::flashLamps(const AlarmLamps& lamps, int ms) {

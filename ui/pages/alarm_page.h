@@ -9,6 +9,7 @@
 class LampWidget;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 
 class CAlarmPage : public ParameterPage {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
     QCheckBox* enableBox(AlarmLamp limit) const { return boxes_[static_cast<int>(limit)]; }
     LampWidget* lamp(AlarmLamp limit) const { return lamps_[static_cast<int>(limit)]; }
     QGroupBox* voltageInternalGroup() const { return voltageInternal_; }
+    // Names each pair whose low limit lies above its high one; empty when none does.
+    QLabel* crossedWarning() const { return crossedWarning_; }
 
 public slots:
     // Lights each lamp whose bit is set for `ms` milliseconds.
@@ -30,11 +33,13 @@ public slots:
 
 private:
     void applyEnables();
+    void showCrossedLimits();
 
     QCheckBox* boxes_[kAlarmLampCount] = {};
     LampWidget* lamps_[kAlarmLampCount] = {};
     const char* fields_[kAlarmLampCount] = {};
     QGroupBox* voltageInternal_ = nullptr;
+    QLabel* crossedWarning_ = nullptr;
     bool serviceMode_ = false;
     bool refreshing_ = false;
 };

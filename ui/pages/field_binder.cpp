@@ -29,6 +29,11 @@ QString fieldHelpText(const ParameterField& f, const QString& label, const QStri
                                : QStringLiteral("A value in %1. ").arg(unit);
         break;
     }
+    if (f.readOnly)
+        return text + QStringLiteral("The regulator's own value: \"Get parameters\" reads it from the regulator; "
+                                     "a download never writes it, so it cannot be edited here.\n\nField %1 of "
+                                     "the parameter set.")
+                          .arg(QString::fromLatin1(f.name));
     if (f.kind != FieldKind::SampleCount) text += range + QStringLiteral(". ");
     text += QStringLiteral("An entry outside the range is marked red and not stored.\n\nField %1 of the "
                            "parameter set.")
@@ -52,6 +57,10 @@ NumericEdit* FieldBinder::addRow(QGridLayout* grid, int row, std::string_view na
     edit->setPrecision(f->precision());
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.0000000")) + 12);
     caption->setBuddy(edit);
+    if (f->readOnly) {
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::ClickFocus);  // selectable, but not a stop of the tab order
+    }
     grid->addWidget(caption, row, column);
     grid->addWidget(edit, row, column + 1);
     QLabel* unit = nullptr;
@@ -59,14 +68,14 @@ NumericEdit* FieldBinder::addRow(QGridLayout* grid, int row, std::string_view na
         unit = new QLabel(parent);
         grid->addWidget(unit, row, column + 2);
     }
-    bindings_.push_back({f, edit, caption, unit});
+    bindings_.push_back({f, edit, caption, unit, std::nullopt});
     const std::size_t index = bindings_.size() - 1;
-    connect(edit, &NumericEdit::valueEdited, this,
-            [this, index](double shown) { onEdited(bindings_[index], shown); });
+    connect(edit, &QLineEdit::textEdited, this, [this, index] { onEdited(bindings_[index]); });
     // Leaving an edit whose entry was refused shows the stored value again.
     connect(edit, &QLineEdit::editingFinished, this, [this, index] {
-        const Binding& b = bindings_[index];
+        Binding& b = bindings_[index];
         if (b.edit->property("outOfRange").toBool()) show(b);
+        b.before.reset();
     });
     show(bindings_.back());
     return edit;
@@ -126,20 +135,30 @@ bool FieldBinder::storeEntry(const ParameterField& f, double shown) {
     return true;
 }
 
-void FieldBinder::onEdited(const Binding& b, double shown) {
-    const bool stored = storeEntry(*b.field, shown);
+void FieldBinder::onEdited(Binding& b) {
+    const ParameterField& f = *b.field;
+    if (!b.before) b.before = f.value(*params_);
+    const std::optional<double> entry = b.edit->entry();
+    const bool stored = entry && storeEntry(f, *entry);
     markRange(b, !stored);
-    if (!stored) return;
+    if (!stored) {
+        // "600" passed through 6 and 60 on the way: take them back.
+        if (f.value(*params_) == *b.before) return;
+        f.setValue(*params_, *b.before);
+    }
     if (modified_) modified_();
     emit fieldStored(b.field);
 }
 
-void FieldBinder::show(const Binding& b) {
+void FieldBinder::show(Binding& b) {
+    b.before.reset();
     b.edit->setValue(shownValue(*b.field));
     markRange(b, false);
     const ParameterField& f = *b.field;
     QString range;
-    if (f.kind == FieldKind::SampleCount) {
+    if (f.readOnly) {
+        range = QStringLiteral("Read from the regulator");
+    } else if (f.kind == FieldKind::SampleCount) {
         range = QStringLiteral("Seconds, stored as a count of samples (ts)");
     } else {
         range = QStringLiteral("Range %1 .. %2 %3")
@@ -162,7 +181,7 @@ void FieldBinder::markRange(const Binding& b, bool outside) {
 }
 
 void FieldBinder::refresh() {
-    for (const Binding& b : bindings_) show(b);
+    for (Binding& b : bindings_) show(b);
 }
 
 void FieldBinder::setCelsius(bool on) {

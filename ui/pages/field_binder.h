@@ -1,13 +1,16 @@
 // Binds the field descriptions of the parameter set to the page controls:
 // one NumericEdit per field, its label and its unit label. An entry is read
 // by the numeric entry rule, converted from the window's unit (Fahrenheit,
-// loop seconds) and stored when it lies within the field's range; an entry
-// outside the range is marked and not stored, and leaving the edit shows the
-// stored value again. Every stored change calls the page's `modified`.
+// loop seconds) and stored when it lies within the field's range. An entry
+// outside the range, empty or not a number is marked and not stored: the
+// field keeps the value it had before the edit began (what the keystrokes on
+// the way stored is taken back), and leaving the edit shows it again. Every
+// stored change calls the page's `modified`.
 #pragma once
 
 #include <QObject>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -56,11 +59,14 @@ private:
         NumericEdit* edit;
         QLabel* label;
         QLabel* unit;
+        // The field's stored value when the current edit began; empty
+        // between edits.
+        std::optional<double> before;
     };
     const Binding* find(std::string_view name) const;
-    void show(const Binding& b);
+    void show(Binding& b);
     void markRange(const Binding& b, bool outside);
-    void onEdited(const Binding& b, double shown);
+    void onEdited(Binding& b);
 
     ParameterSet* params_;
     std::function<void()> modified_;

@@ -1,6 +1,9 @@
 #include "ui/pages/page_rules.h"
 
 #include <initializer_list>
+#include <iterator>
+
+#include "params/parameter_fields.h"
 
 namespace {
 
@@ -36,4 +39,19 @@ bool FanFieldUsed(std::string_view name, std::uint32_t mode) {
         return oneOf(mode, {Cool, Heat, CoolAndHeat, FanAlgo});
     if (name == "SetPoint" || name == "DeadBand") return oneOf(mode, {Cool, Heat, CoolAndHeat});
     return false;
+}
+
+std::vector<const AlarmLimit*> CrossedAlarmLimits(const ParameterSet& p) {
+    auto on = [&p](const AlarmLimit& l) {
+        return ((l.enableWord == 1 ? p.alarmEnable1 : p.alarmEnable2) >> l.bit) & 1u;
+    };
+    std::vector<const AlarmLimit*> crossed;
+    for (std::size_t i = 0; i + 1 < std::size(kAlarmLimits); i += 2) {
+        const AlarmLimit& upper = kAlarmLimits[i];
+        const AlarmLimit& lower = kAlarmLimits[i + 1];
+        if (!on(upper) || !on(lower)) continue;
+        if (FindParameterField(lower.field)->value(p) > FindParameterField(upper.field)->value(p))
+            crossed.push_back(&upper);
+    }
+    return crossed;
 }

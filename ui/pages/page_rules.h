@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
+
+#include "params/parameter_set.h"
 
 #include "runtime/alarm_latch.h"
 
@@ -53,3 +56,8 @@ inline constexpr AlarmLimit kAlarmLimits[] = {
     {"t4High", 2, 6, AlarmLamp::T4High},
     {"t4Low", 2, 7, AlarmLamp::T4Low},
 };
+
+// The upper limit of each pair (its lower one follows it in kAlarmLimits)
+// whose alarms are both on while the lower limit lies above the upper one:
+// such a pair raises an alarm whatever the value. Page order.
+std::vector<const AlarmLimit*> CrossedAlarmLimits(const ParameterSet& p);

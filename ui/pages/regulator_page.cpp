@@ -75,14 +75,6 @@ CRegulatorPage::CRegulatorPage(ParameterSet* params, std::function<void()> modif
         applyEnables();
         changed();
     });
-    // A new ts changes the seconds the loop counts stand for.
-    connect(&binder_, &FieldBinder::fieldStored, this, [this](const ParameterField* f) {
-        if (f->name != std::string_view("ts")) return;
-        for (const char* name : {"loopHighCount", "loopLowCount"}) {
-            const ParameterField* loop = FindParameterField(name);
-            binder_.edit(name)->setValue(binder_.shownValue(*loop));
-        }
-    });
     describeControls();
     refreshFromDocument();
     setServiceMode(false);

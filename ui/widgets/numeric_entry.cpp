@@ -1,8 +1,11 @@
 #include "ui/widgets/numeric_entry.h"
 
 #include <QKeyEvent>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cctype>
 #include <locale.h>
 
 namespace numeric_entry {
@@ -54,6 +57,19 @@ double parse(const QString& text) {
     char* end = nullptr;
     const double value = strtod_l(bytes.constData(), &end, cLocale());
     if (end == bytes.constData()) return 0.0;
+    return value;
+}
+
+std::optional<double> read(const QString& text) {
+    if (text.size() > 400) return std::nullopt;
+    const QByteArray bytes = text.trimmed().toLatin1();
+    if (bytes.isEmpty()) return std::nullopt;
+    // Decimal only: strtod would also read "inf", "nan" and hexadecimal.
+    for (char c : bytes)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && !std::strchr(".eE+-", c)) return std::nullopt;
+    char* end = nullptr;
+    const double value = strtod_l(bytes.constData(), &end, cLocale());
+    if (end != bytes.constData() + bytes.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <optional>
 
 namespace numeric_entry {
 
@@ -22,6 +23,11 @@ QString format(double value, int precision);
 // not read as a number gives 0. Independent of the process locale.
 double parse(const QString& text);
 
+// The text as an entry: the number when the whole text (spaces around it
+// aside) reads as a finite number, nothing when it is empty, incomplete
+// ("-", "1e") or not a number. Independent of the process locale.
+std::optional<double> read(const QString& text);
+
 }  // namespace numeric_entry
 
 // A line edit that follows the rule: typed characters the rule refuses are
@@ -36,6 +42,7 @@ public:
     int precision() const { return precision_; }
     void setValue(double value);   // shows it without emitting valueEdited
     double value() const { return numeric_entry::parse(text()); }
+    std::optional<double> entry() const { return numeric_entry::read(text()); }
 
 signals:
     // The operator changed the text (typing, paste, cut, undo).
