@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <utility>
 
 #include "app/command_ids.h"
@@ -164,6 +165,12 @@ void CMainFrame::buildToolBar() {
 void CMainFrame::buildStatusBar() {
     statusBar()->setSizeGripEnabled(false);
     idleLabel_ = new QLabel(idleText());
+    // The message pane holds the longest command prompt whole: a prompt
+    // shows over it while the mouse is on a menu item or tool button.
+    int longest = idleLabel_->fontMetrics().horizontalAdvance(idleText());
+    for (QAction* a : std::as_const(commands_))
+        longest = std::max(longest, idleLabel_->fontMetrics().horizontalAdvance(a->statusTip()));
+    idleLabel_->setMinimumWidth(longest + 8);
     statusBar()->addWidget(idleLabel_, 1);
     logLabel_ = new QLabel;
     logLabel_->setObjectName(QStringLiteral("logPane"));

@@ -7,6 +7,7 @@
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
 #include "app/main_frame.h"
+#include "app/recent_folders.h"
 #include "app/transfer_adapters.h"
 #include "app/wait_cursor.h"
 #include "params/tq_interface_doc.h"
@@ -44,17 +45,18 @@ void CTQ_InterfaceView::wireFileCommands() {
     });
     on(cmd::FileOpen, [this, saveModified] {
         if (!saveModified()) return;
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kFileFilter);
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
+                                                          inRecentFolder(FileKind::Parameters, QString()), kFileFilter);
         if (!path.isEmpty()) openDocument(path);
     });
     auto saveAs = [this] {
-        QString path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Save As"), QString::fromStdString(document_->GetPathName().empty()
-                                                                        ? document_->GetTitle()
-                                                                        : document_->GetPathName()),
-            kFileFilter);
+        const QString proposed = QString::fromStdString(
+            document_->GetPathName().empty() ? document_->GetTitle() : document_->GetPathName());
+        QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"),
+                                                    inRecentFolder(FileKind::Parameters, proposed), kFileFilter);
         if (path.isEmpty()) return;
         path = QString::fromStdString(WithDefaultExtension(path.toStdString()));
+        rememberFolder(FileKind::Parameters, path);
         const DocOutcome outcome = document_->SaveAs(path.toStdString());
         showOutcome(this, outcome);
         if (outcome) frame_->addRecentFile(path);
@@ -106,6 +108,7 @@ bool CTQ_InterfaceView::openDocument(const QString& path) {
     const DocOutcome outcome = document_->OnOpenDocument(path.toStdString());
     showOutcome(this, outcome);
     if (!outcome) return false;
+    rememberFolder(FileKind::Parameters, path);
     if (frame_) frame_->addRecentFile(path);
     initialUpdate();
     onDocumentUpdate();
@@ -123,8 +126,9 @@ std::string CTQ_InterfaceView::chooseLogFile(const std::string& proposed) {
     QFileDialog dialog(this, QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("Logg File (*.txt)"), QStringLiteral("All Files (*.*)")});
-    dialog.selectFile(QString::fromStdString(proposed) + QStringLiteral(".txt"));
+    dialog.selectFile(inRecentFolder(FileKind::Logs, QString::fromStdString(proposed) + QStringLiteral(".txt")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    rememberFolder(FileKind::Logs, dialog.selectedFiles().first());
     return dialog.selectedFiles().first().toStdString();
 }
 

@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
 #include "app/main_frame.h"
+#include "app/recent_folders.h"
 #include "app/wait_cursor.h"
 #include "runtime/log_reader.h"
 #include "ui/tq_interface_view.h"
@@ -17,7 +18,8 @@
 void CTQ_InterfaceView::wireLogViewer() {
     if (QAction* a = frame_->command(cmd::FileOpenLog))
         connect(a, &QAction::triggered, this, [this] {
-            const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open log"), QString(),
+            const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open log"),
+                                                              inRecentFolder(FileKind::Logs, QString()),
                                                               QStringLiteral("Logg File (*.txt);;All Files (*)"));
             if (!path.isEmpty()) openLog(path);
         });
@@ -35,6 +37,7 @@ TrendWindow* CTQ_InterfaceView::openLog(const QString& path) {
                                  .arg(path, QString::fromStdString(result.error)));
         return nullptr;
     }
+    rememberFolder(FileKind::Logs, path);
     ReplayTarget target;
     target.canStart = [this](QString* why) {
         if (!connection_->isPortOpen()) return true;

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -284,4 +286,46 @@ TEST(AboutBox, ServiceModeDoubleClickRule) {
     EXPECT_TRUE(on.serviceLabelVisible());
     doubleClick(&on, on.smallPicture()->geometry().center(), Qt::LeftButton, Qt::NoModifier);
     EXPECT_FALSE(on.serviceMode()) << "any other double-click switches it off";
+}
+
+// Each kind of file dialog opens in the folder where the last file of its
+// kind was chosen: parameter files and logs keep their own.
+TEST_F(MainViewTest, FileDialogsOpenWhereTheLastFileOfTheirKindWasChosen) {
+    QTemporaryDir parameters, logs;
+    // Answers the next file dialog with `file` (or cancels) and tells the folder it opened in.
+    auto answer = [](const QString& file, QString* openedIn) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, file, openedIn] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll->stop();
+            poll->deleteLater();
+            *openedIn = dialog->directory().absolutePath();
+            if (file.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept, protected there
+            }
+        });
+        poll->start(10);
+    };
+    QString openedIn;
+    answer(parameters.filePath("bench.tq"), &openedIn);
+    frame->command(cmd::FileSaveAs)->trigger();
+    ASSERT_TRUE(QFileInfo::exists(parameters.filePath("bench.tq")));
+    answer(logs.filePath("run.txt"), &openedIn);
+    frame->command(cmd::LogStart)->trigger();
+    frame->command(cmd::LogStop)->trigger();
+    ASSERT_TRUE(QFileInfo::exists(logs.filePath("run.txt")));
+
+    answer(QString(), &openedIn);
+    frame->command(cmd::FileOpen)->trigger();
+    EXPECT_EQ(openedIn, QDir(parameters.path()).absolutePath());
+    answer(QString(), &openedIn);
+    frame->command(cmd::FileOpenLog)->trigger();
+    EXPECT_EQ(openedIn, QDir(logs.path()).absolutePath());
+    answer(QString(), &openedIn);
+    frame->command(cmd::LogStart)->trigger();
+    EXPECT_EQ(openedIn, QDir(logs.path()).absolutePath());
 }
