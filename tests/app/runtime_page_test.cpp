@@ -19,6 +19,7 @@
 #include "params/tq_interface_doc.h"
 #include "sim/virtual_regulator.h"
 #include "test_support.h"
+#include "ui/runtime/channel_lists.h"
 #include "ui/runtime/runtime_page.h"
 #include "ui/runtime/runtime_page_logic.h"
 #include "ui/runtime/runtime_view.h"
@@ -119,6 +120,7 @@ TEST(RuntimePageRules, IntervalLabelsStepsAndCellsThatOpenTheDialog) {
 TEST_F(RuntimePageTest, MinusAndPlusWalkTheIntervalWithinItsLimits) {
     EXPECT_EQ(page->interval(), 125);
     EXPECT_EQ(xLabel(), "0.125 sec/sample");
+    EXPECT_FALSE(page->minusButton()->isEnabled()) << "nothing to halve at the fastest interval";
     page->minusButton()->click();
     EXPECT_EQ(view->connection().sampleTimerPeriod(), 125);
     EXPECT_EQ(page->interval(), 125);
@@ -134,10 +136,49 @@ TEST_F(RuntimePageTest, MinusAndPlusWalkTheIntervalWithinItsLimits) {
         EXPECT_EQ(view->connection().sampleTimerPeriod(), expected);
     }
     EXPECT_EQ(xLabel(), "64 sec/sample");
+    EXPECT_FALSE(page->plusButton()->isEnabled());
+    EXPECT_TRUE(page->minusButton()->isEnabled());
     for (int i = 0; i < 6; ++i) page->minusButton()->click();
     EXPECT_EQ(page->interval(), 1000);
     EXPECT_EQ(xLabel(), "1 sec/sample");
     EXPECT_FALSE(document.IsModified()) << "the interval is not part of the document";
+}
+
+// Each channel has its own range: the labels name numbers only when every
+// drawn channel shares one; a saved picture carries the legend; a dark
+// channel's name reads on the dark list background.
+TEST_F(RuntimePageTest, TheChartSaysWhatItsScaleIsAndItsPictureCarriesTheLegend) {
+    ChannelTable& table = view->channelTable();
+    for (int ch = 0; ch < kGraphChannelCount; ++ch) table[ch].enabled = ch < 2;
+    table[0].min = table[1].min = 0.0f;
+    table[0].max = table[1].max = 50.0f;
+    page->runtimeBlockLoaded();
+    const ScopeState& shared = page->scope()->state();
+    EXPECT_EQ(shared.topLabel, "50.0");
+    EXPECT_EQ(shared.middleLabel, "25.0");
+    EXPECT_EQ(shared.bottomLabel, "0.0");
+    table[1].max = 80.0f;
+    page->runtimeBlockLoaded();
+    EXPECT_EQ(page->scope()->state().middleLabel, "Mid");
+    EXPECT_EQ(page->runtimeView()->scope()->state().topLabel, "Max");
+
+    page->scope()->resize(400, 260);
+    const QImage picture = page->scope()->image();
+    EXPECT_GT(picture.height(), 260) << "a legend band below the chart";
+    const QRgb channel0 = colorFromRef(page->scope()->state().channelColors[0]).rgb();
+    bool legendLine = false;
+    for (int y = 260; y < picture.height() && !legendLine; ++y)
+        for (int x = 0; x < picture.width() && !legendLine; ++x) legendLine = picture.pixel(x, y) == channel0;
+    EXPECT_TRUE(legendLine);
+    EXPECT_TRUE(page->scope()->state().legend[1].endsWith("0.0 .. 80.0"));
+
+    // Maroon (channel 1 by default) on the default dark background.
+    const QColor maroon(128, 0, 0), dark = colorFromRef(0x5E1E1E);
+    EXPECT_NE(readableBackground(maroon, dark), dark);
+    EXPECT_EQ(readableBackground(QColor(Qt::yellow), dark), dark);
+    page->applyColours(0x5E1E1E, 0xFFC0C0, ScopeState::kDefaultChannelColors);
+    EXPECT_NE(page->channelList()->item(1, RuntimeChannelList::NameColumn)->background().color(), dark);
+    EXPECT_EQ(page->channelList()->item(1, RuntimeChannelList::NameColumn)->foreground().color(), maroon);
 }
 
 TEST_F(RuntimePageTest, FreezeDropsSamplesSoTheTraceJoinsBeforeAndAfter) {
@@ -286,10 +327,12 @@ TEST_F(RuntimePageTest, ColoursAndPenWidthReachBothChartsAndTheLists) {
         EXPECT_EQ(scope->state().penWidth, 1);
     }
     QTableWidgetItem* name = page->channelList()->item(7, RuntimeChannelList::NameColumn);
+    QTableWidgetItem* max = page->channelList()->item(7, RuntimeChannelList::MaxColumn);
     EXPECT_EQ(name->text(), " Uext.ctrl ");
     EXPECT_EQ(name->foreground().color(), QColor(0x56, 0x34, 0x12));
-    EXPECT_EQ(name->background().color(), QColor(0x30, 0x20, 0x10));
-    QTableWidgetItem* max = page->channelList()->item(7, RuntimeChannelList::MaxColumn);
+    // Dark brown on dark brown would not read: the name gets a light ground.
+    EXPECT_EQ(name->background().color(), QColor(232, 232, 232));
+    EXPECT_EQ(max->background().color(), QColor(0x30, 0x20, 0x10));
     EXPECT_EQ(max->text(), "100.0");
     EXPECT_EQ(max->foreground().color(), QColor(0xC0, 0xB0, 0xA0));
     EXPECT_EQ(name->toolTip(), "Uext.ctrl is the external control temperature setpoint");

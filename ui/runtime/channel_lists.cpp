@@ -38,6 +38,14 @@ void paintCell(QTableWidgetItem* item, const QString& text, std::uint32_t fg, st
     item->setBackground(colorFromRef(bg));
 }
 
+// A channel's name in its colour, on a background it reads on.
+void paintNameCell(QTableWidgetItem* item, int channel, const ListColours& colours) {
+    const QColor text = colorFromRef(colours.channels[channel]);
+    item->setText(channelNameCell(channel));
+    item->setForeground(text);
+    item->setBackground(readableBackground(text, colorFromRef(colours.background)));
+}
+
 int listRowHeight(const QFontMetrics& fm) { return fm.height() + 4; }
 
 }  // namespace
@@ -110,7 +118,7 @@ void RuntimeChannelList::showTable(const ChannelTable& table, const ListColours&
     for (int row = 0; row < kGraphChannelCount; ++row) {
         item(row, CheckColumn)->setBackground(colorFromRef(colours.background));
         item(row, CheckColumn)->setCheckState(table[row].enabled ? Qt::Checked : Qt::Unchecked);
-        paintCell(item(row, NameColumn), channelNameCell(row), colours.channels[row], colours.background);
+        paintNameCell(item(row, NameColumn), row, colours);
         showRange(row, table[row], colours);
     }
     setUpdatesEnabled(true);
@@ -183,6 +191,6 @@ void RuntimeLegendList::showNames(const ListColours& colours) {
     setUpdatesEnabled(false);
     setListBackground(this, colours);
     for (int row = 0; row < kGraphChannelCount; ++row)
-        paintCell(item(row, 0), channelNameCell(row), colours.channels[row], colours.background);
+        paintNameCell(item(row, 0), row, colours);
     setUpdatesEnabled(true);
 }

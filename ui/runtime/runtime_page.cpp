@@ -60,7 +60,8 @@ CRuntimePage::CRuntimePage(ChannelTable& table, QWidget* parent)
                        "bottom of the graph, in the channel's unit (degrees, percent, volts or amperes). "
                        "Double-click a channel's name, Max or Min to change its range. The checks and ranges "
                        "are saved with the parameter set.");
-    setHelpText(minus_, "-\n\nHalves the time between two samples of the graph (down to 0.125 s).");
+    setHelpText(minus_, "-\n\nHalves the time between two samples of the graph (down to 0.125 s; disabled "
+                        "there).");
     setHelpText(plus_, "+\n\nDoubles the time between two samples of the graph (up to 64 s).");
     setHelpText(freezeBox_, "Freeze\n\nWhen checked, the graphs stop taking new samples, so a trace can be "
                             "looked at. Logging goes on.");
@@ -90,9 +91,11 @@ void CRuntimePage::initialise() {
 
 void CRuntimePage::configureScope(CScopeViewerCtrl* scope) const {
     scope->setRange(runtime_page::kScopeBottom, runtime_page::kScopeTop, runtime_page::kScopeDecimals);
-    scope->setMiddleLabel(QStringLiteral("0"));
-    scope->setTopLabel(QStringLiteral("Max"));
-    scope->setBottomLabel(QStringLiteral("Min"));
+    const runtime_page::ScaleLabels labels = runtime_page::scaleLabels(table_);
+    scope->setTopLabel(labels.top);
+    scope->setMiddleLabel(labels.middle);
+    scope->setBottomLabel(labels.bottom);
+    scope->setLegend(runtime_page::legendTexts(table_));
     scope->setBackgroundColor(colours_.background);
     scope->setGridColor(colours_.grid);
     scope->setTextColor(colours_.grid);
@@ -108,6 +111,9 @@ void CRuntimePage::addSample(const GraphValues& values) {
 }
 
 void CRuntimePage::setIntervalLabel(int ms) {
+    // Nothing to halve below the fastest interval, nothing to double above the slowest.
+    minus_->setEnabled(ms > runtime_page::kIntervalMin);
+    plus_->setEnabled(ms < runtime_page::kIntervalMax);
     if (ms == interval_) return;
     interval_ = ms;
     const QString label = runtime_page::intervalLabel(ms);
@@ -169,6 +175,7 @@ void CRuntimePage::refreshLists() {
 void CRuntimePage::readChecks(bool operatorChange) {
     const ScopeFlags flags = list_->checks();
     for (int i = 0; i < kGraphChannelCount; ++i) table_[i].enabled = flags[i];
+    showScale();
     scope_->setChannelsEnabled(flags);
     runtimeView_->scope()->setChannelsEnabled(flags);
     if (operatorChange) {
@@ -184,9 +191,21 @@ void CRuntimePage::editChannelRange(int channel) {
     table_[channel].max = dialog.model().max();
     table_[channel].min = dialog.model().min();
     list_->showRange(channel, table_[channel], colours_);
+    showScale();
     repaintScopes();
     emit channelTableChanged();
     emit documentModified();
+}
+
+// The value labels and the legend follow the channels drawn and their ranges.
+void CRuntimePage::showScale() {
+    const runtime_page::ScaleLabels labels = runtime_page::scaleLabels(table_);
+    for (CScopeViewerCtrl* scope : {scope_, runtimeView_->scope()}) {
+        scope->setTopLabel(labels.top);
+        scope->setMiddleLabel(labels.middle);
+        scope->setBottomLabel(labels.bottom);
+        scope->setLegend(runtime_page::legendTexts(table_));
+    }
 }
 
 void CRuntimePage::repaintScopes() {

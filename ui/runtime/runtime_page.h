@@ -71,6 +71,7 @@ private:
     void configureScope(CScopeViewerCtrl* scope) const;
     void refreshLists();
     void readChecks(bool operatorChange);
+    void showScale();
     void repaintScopes();
     void readFreeze();
 

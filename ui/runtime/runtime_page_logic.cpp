@@ -12,6 +12,33 @@ QString intervalLabel(int ms) {
            QStringLiteral(" sec/sample");
 }
 
+ScaleLabels scaleLabels(const ChannelTable& table) {
+    const GraphChannelSetting* shared = nullptr;
+    bool same = true;
+    for (int ch = 0; ch < kGraphChannelCount; ++ch) {
+        const GraphChannelSetting& c = table[ch];
+        if (!c.enabled) continue;
+        if (!shared)
+            shared = &c;
+        else if (c.min != shared->min || c.max != shared->max)
+            same = false;
+    }
+    if (!shared || !same) return {QStringLiteral("Max"), QStringLiteral("Mid"), QStringLiteral("Min")};
+    const double top = shared->max;
+    const double bottom = shared->min;
+    return {channelRangeCell(shared->max), QString::number((top + bottom) / 2.0, 'f', 1),
+            channelRangeCell(shared->min)};
+}
+
+std::array<QString, kScopeChannels> legendTexts(const ChannelTable& table) {
+    std::array<QString, kScopeChannels> texts;
+    for (int ch = 0; ch < kScopeChannels && ch < kGraphChannelCount; ++ch)
+        texts[ch] = QStringLiteral("%1  %2 .. %3")
+                        .arg(QString::fromLatin1(GraphChannels()[ch].name), channelRangeCell(table[ch].min),
+                             channelRangeCell(table[ch].max));
+    return texts;
+}
+
 int halvedInterval(int ms) { return ms / 2; }
 
 int doubledInterval(int ms) { return ms > INT_MAX / 2 ? INT_MAX : ms * 2; }

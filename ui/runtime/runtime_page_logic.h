@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "runtime/channel_table.h"
 #include "runtime/runtime_sink.h"
 #include "ui/runtime/scope_state.h"
 
@@ -16,6 +17,21 @@ inline constexpr int kIntervalAtStart = 125;         // ms, the sample timer's s
 inline constexpr double kScopeBottom = -99.9;
 inline constexpr double kScopeTop = 100.1;
 inline constexpr int kScopeDecimals = 2;
+
+inline constexpr int kIntervalMin = 125;    // ms, the fastest the view's graph timer runs
+inline constexpr int kIntervalMax = 64000;  // ms, the slowest
+
+// The chart's three value labels. Every channel is scaled between its own
+// Min (bottom) and Max (top): when all drawn channels share one range the
+// labels are its numbers ("%0.1f"), otherwise "Max", "Mid" and "Min".
+struct ScaleLabels {
+    QString top;
+    QString middle;
+    QString bottom;
+};
+ScaleLabels scaleLabels(const ChannelTable& table);
+// The legend text of each channel in a saved picture: "Tc  -100.0 .. 100.0".
+std::array<QString, kScopeChannels> legendTexts(const ChannelTable& table);
 
 // "0.125 sec/sample" below one second, "2 sec/sample" from one second on.
 QString intervalLabel(int ms);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ui/runtime/trace_raster.h"
 
@@ -157,5 +158,47 @@ QImage renderScope(const ScopeState& state, QSize size, qreal dpr) {
     if (image.isNull()) return image;
     QPainter painter(&image);
     drawScope(painter, state, size.width(), size.height());
+    return image;
+}
+
+QImage renderScopeWithLegend(const ScopeState& state, QSize size, qreal dpr) {
+    const QFont font = labelFont();
+    const QFontMetrics fm(font);
+    const int swatch = 18;
+    const int pad = 6;
+    std::vector<int> shown;
+    int widest = 0;
+    for (int ch = 0; ch < kScopeChannels; ++ch) {
+        if (!state.enabled[ch] || state.legend[ch].isEmpty()) continue;
+        shown.push_back(ch);
+        widest = std::max(widest, fm.horizontalAdvance(state.legend[ch]));
+    }
+    if (shown.empty()) return renderScope(state, size, dpr);
+    const int entryWidth = swatch + pad + widest + 2 * pad;
+    const int columns = std::max(1, (size.width() - pad) / entryWidth);
+    const int rows = (static_cast<int>(shown.size()) + columns - 1) / columns;
+    const int line = fm.height() + 4;
+    const int band = rows * line + 2 * pad;
+
+    QImage image(QSize(size.width(), size.height() + band) * dpr, QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    if (image.isNull()) return image;
+    QPainter p(&image);
+    drawScope(p, state, size.width(), size.height());
+    const QColor background = colorFromRef(state.background);
+    p.fillRect(0, size.height(), size.width(), band, background);
+    p.setFont(font);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const int ch = shown[i];
+        const int x = pad + static_cast<int>(i) % columns * entryWidth;
+        const int y = size.height() + pad + static_cast<int>(i) / columns * line;
+        const QColor colour = colorFromRef(state.channelColors[ch]);
+        const QRect text(x + swatch + pad, y, fm.horizontalAdvance(state.legend[ch]) + 2 * pad, line - 2);
+        p.fillRect(text, readableBackground(colour, background));
+        p.setPen(QPen(colour, 3));
+        p.drawLine(x, y + line / 2, x + swatch, y + line / 2);
+        p.setPen(colour);
+        p.drawText(text, Qt::AlignCenter, state.legend[ch]);
+    }
     return image;
 }

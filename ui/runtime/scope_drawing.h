@@ -42,3 +42,8 @@ void drawScope(QPainter& painter, const ScopeState& state, int width, int height
 
 // The picture as an image of `size` logical pixels (times `dpr` device pixels).
 QImage renderScope(const ScopeState& state, QSize size, qreal dpr = 1.0);
+
+// The picture with a legend band below it: each enabled channel that has a
+// legend text, a short line in its colour and the text, on a background it
+// reads on. What "Save image" and "Copy image" give.
+QImage renderScopeWithLegend(const ScopeState& state, QSize size, qreal dpr = 1.0);

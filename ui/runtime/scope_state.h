@@ -22,6 +22,12 @@ inline QColor colorFromRef(std::uint32_t c) {
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
+// A background on which text in `text` reads: `background` itself when the
+// two differ enough in brightness (contrast 3:1 or more), otherwise a light
+// grey behind a dark text or a dark grey behind a light one. The text keeps
+// its colour, the channel's.
+QColor readableBackground(const QColor& text, const QColor& background);
+
 struct ScopeState {
     static const ScopeColors kDefaultChannelColors;
 
@@ -38,6 +44,9 @@ struct ScopeState {
     std::uint32_t grid = 0xFFC0C0;
     ScopeColors channelColors = kDefaultChannelColors;
     ScopeFlags enabled = allEnabled();
+    // Per channel, what a saved or copied picture's legend says of it
+    // ("Tc  -100.0 .. 100.0"); the screen shows the lists instead.
+    std::array<QString, kScopeChannels> legend;
     // Per channel, index 0 the oldest sample and 99 the newest.
     std::array<std::array<double, kScopeHistory>, kScopeChannels> samples{};
 

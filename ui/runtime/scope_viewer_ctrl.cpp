@@ -47,7 +47,7 @@ void CScopeViewerCtrl::repaintNow() {
 }
 
 QImage CScopeViewerCtrl::image() const {
-    return renderScope(state_, size(), devicePixelRatioF());
+    return renderScopeWithLegend(state_, size(), devicePixelRatioF());
 }
 
 bool CScopeViewerCtrl::saveImage(const QString& path, QString* error) const {

@@ -35,7 +35,10 @@ public:
     void repaintNow();
 
     const ScopeState& state() const { return state_; }
-    // The picture at the control's size.
+    void setLegend(const std::array<QString, kScopeChannels>& texts) { state_.legend = texts; }
+
+    // The picture at the control's size, with the legend of the drawn
+    // channels below it.
     QImage image() const;
     // Writes the picture as a PNG; false with `error` set when it cannot.
     bool saveImage(const QString& path, QString* error = nullptr) const;
