@@ -20,10 +20,18 @@ std::string withHexExtension(const std::string& path) {
 
 FirmwareFileCheck checkFirmwareFile(IntelHexFile& reader, const std::string& path) {
     FirmwareFileCheck check;
-    reader.open(path);
+    const bool opened = reader.open(path);
     check.recordCount = reader.count();
     check.valid = reader.scan(check.start, check.end, check.hasConfig);
     check.fileInfo = check.valid ? programDataText(check.start, check.end, check.hasConfig)
                                  : std::string(kFirmwareFileNotValid);
+    if (!check.valid)
+        check.problem = opened ? reader.scanError() : reader.error();
     return check;
+}
+
+std::string firmwareFileErrorText(const FirmwareFileCheck& check) {
+    if (check.problem.empty())
+        return kFirmwareFileError;
+    return std::string(kFirmwareFileError) + ": " + check.problem;
 }

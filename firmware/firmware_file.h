@@ -26,8 +26,15 @@ struct FirmwareFileCheck {
     std::uint32_t end = 0;
     bool hasConfig = false;
     std::string fileInfo;        // the file-information field
+    // Why the file is refused, with its line when a record is at fault
+    // ("line 12: checksum 0x3A, expected 0x3B"); empty for a valid file.
+    std::string problem;
 };
 
 // Opens `path` in `reader`, counts and scans it. On failure fileInfo is
-// "<not a valid intelhex file>" and the caller shows kFirmwareFileError.
+// "<not a valid intelhex file>" and the caller shows firmwareFileErrorText.
 FirmwareFileCheck checkFirmwareFile(IntelHexFile& reader, const std::string& path);
+
+// kFirmwareFileError followed by the reason: "File error - The file is not a
+// Intelhex file we support: line 12: checksum 0x3A, expected 0x3B".
+std::string firmwareFileErrorText(const FirmwareFileCheck& check);

@@ -100,6 +100,7 @@ DownloadOutcome FirmwareLoader::download(IntelHexFile& file, bool fileValid, boo
 bool FirmwareLoader::writeImage(IntelHexFile& file) {
     const int n = file.count();
     written_.clear();
+    recordsWritten_ = 0;
     startPhase(LoaderPhase::Writing, n);
     setProgress(0);
     if (n <= 0)
@@ -145,8 +146,10 @@ bool FirmwareLoader::writeImage(IntelHexFile& file) {
             }
             if (reply != address)
                 stop = true;
-            if (!stop)
+            if (!stop) {
                 written_.add(address, record.data.data(), static_cast<int>(record.byteCount));
+                ++recordsWritten_;
+            }
             break;
         }
         case kHexRecordEndOfFile:

@@ -109,6 +109,8 @@ public:
     // in the last verification.
     std::uint32_t verifyFailedAt() const { return verifyFailedAt_; }
     const WrittenImage& written() const { return written_; }
+    // Data records the last writeImage wrote (those inside the program window).
+    int recordsWritten() const { return recordsWritten_; }
     // True when the last verification found that the board's "d01" leaves
     // its address where it was, so that the address was set before each read.
     bool readBackSetsAddress() const { return readBackSetsAddress_; }
@@ -137,6 +139,7 @@ private:
     std::string statusText_;
     int startResult_ = 0;
     WrittenImage written_;
+    int recordsWritten_ = 0;
     std::int64_t writeStartMs_ = 0;
     std::uint32_t verifyFailedAt_ = 0;
     bool readBackSetsAddress_ = false;

@@ -21,8 +21,16 @@ std::string fixedRateRefusalText(std::uint32_t speed, std::uint32_t bootSpeed) {
     return text;
 }
 
+std::string firmwareWrittenText(const std::string& fileName, std::size_t bytes, int records,
+                                bool verified) {
+    return fileName + (verified ? " written and verified: " : " written (not verified): ") +
+           std::to_string(bytes) + (bytes == 1 ? " byte in " : " bytes in ") +
+           std::to_string(records) + (records == 1 ? " record" : " records") +
+           "; new firmware started";
+}
+
 int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
-                      const std::function<void()>& dialog) {
+                      const std::function<std::string()>& dialog) {
     if (speed != bootSpeed && host.rateIsFixed()) {
         // Nothing is sent: the board must not be left in its boot loader at
         // a rate this port cannot reach.
@@ -46,11 +54,12 @@ int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t
 
     const int old = host.setConnectionMode(kConnectionModeFirmware);
     host.showMessage(kMsgDownloadNewFirmware);
-    if (dialog)
-        dialog();
+    const std::string written = dialog ? dialog() : std::string();
 
     if (!wasOpen) {
         host.close();
+        if (!written.empty())
+            host.showMessage(written);
         return 0;
     }
     if (speed != bootSpeed) {
@@ -60,7 +69,7 @@ int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t
         if (reopened != 0)
             host.openFailed(reopened);
     }
-    host.showMessage(kMsgRestartNewFirmware);
+    host.showMessage(written.empty() ? std::string(kMsgRestartNewFirmware) : written);
     host.setConnectionMode(old);
     return 0;
 }

@@ -38,8 +38,17 @@ public:
     virtual void rateSwitchRefused(const std::string& text) { (void)text; }
 };
 
-// Runs the command; `dialog` runs with the port open at `bootSpeed`. Returns
-// 0, or the result code of the failed open (the dialog did not run then);
+// "new.hex written and verified: 1344 bytes in 84 records; new firmware
+// started" ("written (not verified)" without the read-back): the message
+// line after a download that succeeded.
+std::string firmwareWrittenText(const std::string& fileName, std::size_t bytes, int records,
+                                bool verified);
+
+// Runs the command; `dialog` runs with the port open at `bootSpeed` and
+// returns what the message line shows afterwards: firmwareWrittenText after
+// a download, empty when nothing was written ("Restart new firmware" then,
+// as the board's program is started again by the dialog's Cancel). Returns 0,
+// or the result code of the failed open (the dialog did not run then);
 // CmdOpenError when the rates differ on a port whose rate is fixed.
 int runFirmwareUpdate(FirmwarePortHost& host, std::uint32_t speed, std::uint32_t bootSpeed,
-                      const std::function<void()>& dialog);
+                      const std::function<std::string()>& dialog);

@@ -1,6 +1,7 @@
 #include "firmware/intel_hex_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,38 +23,98 @@ int hexDigit(char c) {
     return -1;
 }
 
-// Reads `digits` hexadecimal digits at `pos`; false when the line ends first
-// or a character is not a digit.
-bool readField(std::string_view line, std::size_t& pos, int digits, std::uint32_t& value) {
-    if (line.size() < pos + static_cast<std::size_t>(digits))
-        return false;
-    value = 0;
-    for (int i = 0; i < digits; ++i) {
-        const int d = hexDigit(line[pos++]);
-        if (d < 0)
-            return false;
-        value = value * 16 + static_cast<std::uint32_t>(d);
+// Characters of a record before its data: ':', byte count, address, type.
+constexpr std::size_t kHeaderLength = 9;
+constexpr std::size_t kChecksumLength = 2;
+
+const char* recordTypeName(std::uint32_t type) {
+    switch (type) {
+    case 3: return "start segment address";
+    case 5: return "start linear address";
+    default: return nullptr;
     }
-    return true;
 }
+
+std::string hexByteText(std::uint32_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value & 0xFF));
+    return text;
+}
+
+bool refuse(std::string* why, std::string text) {
+    if (why)
+        *why = std::move(text);
+    return false;
+}
+
+// A character as it can be shown in a message: printable ASCII quoted, any
+// other byte by its code.
+std::string characterText(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F)
+        return std::string("'") + c + "'";
+    char text[16];
+    std::snprintf(text, sizeof text, "byte 0x%02X", u);
+    return text;
+}
+
+class FieldReader {
+public:
+    FieldReader(std::string_view line, std::string* why) : line_(line), why_(why) {}
+
+    // Reads `digits` hexadecimal digits; false (and why) when the line ends
+    // first or a character is not a digit. `needed` is the length the whole
+    // record needs, 0 while the byte count is not known.
+    bool read(int digits, std::uint32_t& value, std::size_t needed) {
+        value = 0;
+        for (int i = 0; i < digits; ++i, ++pos_) {
+            if (pos_ >= line_.size())
+                return shortRecord(needed);
+            const int d = hexDigit(line_[pos_]);
+            if (d < 0)
+                return refuse(why_, characterText(line_[pos_]) + " in column " +
+                                        std::to_string(pos_ + 1) + " is not a hexadecimal digit");
+            value = value * 16 + static_cast<std::uint32_t>(d);
+        }
+        return true;
+    }
+
+private:
+    bool shortRecord(std::size_t needed) {
+        const std::string length = std::to_string(line_.size()) + " characters";
+        if (needed == 0)
+            return refuse(why_, "short record: " + length + ", a record has at least " +
+                                    std::to_string(kHeaderLength + kChecksumLength));
+        return refuse(why_, "short record: " + length + " where its byte count needs " +
+                                std::to_string(needed));
+    }
+
+    std::string_view line_;
+    std::string* why_;
+    std::size_t pos_ = 1;
+};
 
 }  // namespace
 
-bool parseHexRecord(std::string_view line, HexRecord& record) {
+bool parseHexRecord(std::string_view line, HexRecord& record, std::string* why) {
     record.valid = false;
     record.byteCount = 0;
     record.address = 0;
     record.recordType = 0;
     record.checksum = 0;
     record.data.fill(0);
-    if (line.empty() || line[0] != ':')
-        return false;
-    std::size_t pos = 1;
+    if (line.empty())
+        return refuse(why, "empty line where a record was expected");
+    if (line[0] != ':')
+        return refuse(why, "does not begin with ':'");
+    FieldReader field(line, why);
     std::uint32_t count = 0;
     std::uint32_t address = 0;
     std::uint32_t type = 0;
-    if (!readField(line, pos, 2, count) || !readField(line, pos, 4, address) ||
-        !readField(line, pos, 2, type))
+    if (!field.read(2, count, 0))
+        return false;
+    const std::size_t needed = kHeaderLength + 2 * count + kChecksumLength;
+    if (!field.read(4, address, needed) || !field.read(2, type, needed))
         return false;
     record.byteCount = count;
     record.address = address;
@@ -61,17 +122,20 @@ bool parseHexRecord(std::string_view line, HexRecord& record) {
     std::uint32_t sum = count + (address >> 8) + (address & 0xFF) + type;
     for (std::uint32_t i = 0; i < count; ++i) {
         std::uint32_t byte = 0;
-        if (!readField(line, pos, 2, byte))
+        if (!field.read(2, byte, needed))
             return false;
         record.data[i] = static_cast<std::uint8_t>(byte);
         sum += byte;
     }
     std::uint32_t checksum = 0;
-    if (!readField(line, pos, 2, checksum))
+    if (!field.read(2, checksum, needed))
         return false;
     record.checksum = checksum;
-    record.valid = ((256 - (sum & 0xFF)) & 0xFF) == checksum;
-    return record.valid;
+    const std::uint32_t expected = (256 - (sum & 0xFF)) & 0xFF;
+    record.valid = expected == checksum;
+    if (!record.valid)
+        return refuse(why, "checksum " + hexByteText(checksum) + ", expected " + hexByteText(expected));
+    return true;
 }
 
 IntelHexFile::~IntelHexFile() { close(); }
@@ -83,6 +147,7 @@ void IntelHexFile::close() {
     bufferPos_ = bufferLen_ = 0;
     ended_ = false;
     recordCount_ = 0;
+    lineNumber_ = 0;
 }
 
 bool IntelHexFile::open(const std::string& path, int mode) {
@@ -153,6 +218,7 @@ bool IntelHexFile::readLine(std::string& text) {
     }
     if (!any)
         return false;
+    ++lineNumber_;
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
     return true;
@@ -160,17 +226,20 @@ bool IntelHexFile::readLine(std::string& text) {
 
 bool IntelHexFile::readRecord(HexRecord& record) {
     std::string line;
+    recordProblem_.clear();
     if (!readLine(line)) {
         parseHexRecord({}, record);
+        recordProblem_ = error_.empty() ? "end of file" : "read error: " + error_;
         return false;
     }
-    return parseHexRecord(line, record);
+    return parseHexRecord(line, record, &recordProblem_);
 }
 
 void IntelHexFile::rewind() {
     if (fd_ < 0)
         return;
     bufferPos_ = bufferLen_ = 0;
+    lineNumber_ = 0;
     ended_ = ::lseek(fd_, 0, SEEK_SET) != 0;
 }
 
@@ -178,14 +247,26 @@ bool IntelHexFile::scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfi
     start = 0;
     end = 0;
     hasConfig = false;
+    scanError_.clear();
     bool dataSeen = false;
     bool endSeen = false;
-    bool error = false;
     std::uint32_t upperStart = 0, upperEnd = 0, lowStart = 0, lowEnd = 0;
+    auto fail = [this](const std::string& why) {
+        scanError_ = "line " + std::to_string(lineNumber_) + ": " + why;
+    };
     HexRecord record;
-    while (!endSeen && !error) {
+    while (!endSeen && scanError_.empty()) {
+        const int before = lineNumber_;
         if (!readRecord(record) || !record.valid) {
-            error = true;
+            if (lineNumber_ > before && error_.empty())
+                fail(recordProblem_);
+            else if (!error_.empty())
+                fail("read error: " + error_);
+            else if (before == 0)
+                scanError_ = fd_ < 0 ? "the file is not open" : "the file is empty";
+            else
+                scanError_ = "no end-of-file record (:00000001FF) after line " +
+                             std::to_string(before);
             break;
         }
         switch (record.recordType) {
@@ -215,12 +296,16 @@ bool IntelHexFile::scan(std::uint32_t& start, std::uint32_t& end, bool& hasConfi
             break;
         }
         default:
-            error = true;
+            if (const char* name = recordTypeName(record.recordType))
+                fail("record type " + std::to_string(record.recordType) + " (" + name +
+                     ") is not supported");
+            else
+                fail("unknown record type " + hexByteText(record.recordType));
             break;
         }
     }
     rewind();
-    if (!endSeen || error)
+    if (!endSeen || !scanError_.empty())
         return false;
     start = upperStart * 65536 + lowStart;
     end = upperEnd * 65536 + lowEnd;

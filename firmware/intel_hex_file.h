@@ -12,8 +12,9 @@
 // False when the line does not begin with ":", ends before a field is
 // complete or holds a character that is not a hexadecimal digit inside a
 // field; otherwise the record's `valid` flag. Characters after the checksum
-// are ignored.
-bool parseHexRecord(std::string_view line, HexRecord& record);
+// are ignored. When the record is refused or invalid and `why` is given, it
+// says why for people ("checksum 0x3A, expected 0x3B").
+bool parseHexRecord(std::string_view line, HexRecord& record, std::string* why = nullptr);
 
 class IntelHexFile {
 public:
@@ -46,6 +47,13 @@ public:
 
     // Why the last open failed or reading stopped early; empty otherwise.
     const std::string& error() const { return error_; }
+    // Why the last scan failed, with the line where it did ("line 12:
+    // checksum 0x3A, expected 0x3B", "no end-of-file record after line
+    // 40"); empty after a scan that succeeded.
+    const std::string& scanError() const { return scanError_; }
+    // Lines read since the last rewind: the number of the line readLine or
+    // readRecord returned last.
+    int lineNumber() const { return lineNumber_; }
 
 private:
     int nextByte();   // -1 at the end of the file or on a read error
@@ -56,5 +64,8 @@ private:
     std::size_t bufferLen_ = 0;
     bool ended_ = false;
     int recordCount_ = 0;
+    int lineNumber_ = 0;
     std::string error_;
+    std::string recordProblem_;   // why the last readRecord refused its line
+    std::string scanError_;
 };

@@ -12,6 +12,13 @@ void WrittenImage::add(std::uint32_t address, const std::uint8_t* bytes, int cou
     }
 }
 
+std::size_t WrittenImage::byteCount() const {
+    std::size_t count = 0;
+    for (const auto& [index, page] : pages_)
+        count += page.written.count();
+    return count;
+}
+
 std::vector<WrittenImage::Run> WrittenImage::runs() const {
     std::vector<Run> result;
     bool open = false;

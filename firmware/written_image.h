@@ -17,6 +17,8 @@ public:
 
     void clear() { pages_.clear(); }
     bool empty() const { return pages_.empty(); }
+    // Bytes written, each address counted once.
+    std::size_t byteCount() const;
     void add(std::uint32_t address, const std::uint8_t* bytes, int count);
 
     // Contiguous runs of written bytes in address order. The boot loader

@@ -1,7 +1,10 @@
 #include "params/parameter_assign.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "params/parameter_fields.h"
 
@@ -42,14 +45,108 @@ std::string FloatText(float value) {
 
 namespace {
 
-bool badValue(std::string_view name, std::string_view value, std::string& error) {
+// `expected` says what the field takes ("a number in 0 .. 10000").
+bool badValue(std::string_view name, std::string_view value, std::string& error,
+              std::string_view expected = {}) {
     error = "bad value for " + std::string(name) + ": \"" + std::string(value) + "\"";
+    if (!expected.empty())
+        error += ", expected " + std::string(expected);
     return false;
 }
 
-bool unknownName(std::string_view name, std::string& error) {
+std::string expectedValueText(const ParameterField& f) {
+    if (f.isFloat())
+        return "a number in " + FieldRangeText(f);
+    const std::string whole = "a whole number (decimal or 0x hexadecimal)";
+    return f.bits != 0 ? whole + ": " + FieldRangeText(f) : whole + " in " + FieldRangeText(f);
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Edits (insert, delete, replace, swap two neighbours) from a to b.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The names `name` was probably meant to be: the one that differs only in
+// letter case, else those a small number of edits away (one for short
+// names, two from five letters on), at most three.
+std::vector<std::string> similarNames(std::string_view name, const std::vector<std::string>& known) {
+    const std::string wanted = lowerCase(name);
+    for (const std::string& k : known)
+        if (lowerCase(k) == wanted)
+            return {k};
+    const std::size_t limit = wanted.size() >= 5 ? 2 : 1;
+    std::size_t best = limit + 1;
+    std::vector<std::string> found;
+    for (const std::string& k : known) {
+        // Too different in length to be near: skip the table.
+        const std::size_t gap =
+            k.size() > wanted.size() ? k.size() - wanted.size() : wanted.size() - k.size();
+        if (gap > limit)
+            continue;
+        const std::size_t d = editDistance(wanted, lowerCase(k));
+        if (d < best) {
+            best = d;
+            found.clear();
+        }
+        if (d == best && found.size() < 3)
+            found.push_back(k);
+    }
+    return best <= limit ? found : std::vector<std::string>{};
+}
+
+// "unknown parameter kp (did you mean kP?)"; `prefix` is put before each
+// suggestion ("sensor1.record5." for the fields of a record).
+bool unknownName(std::string_view name, std::string& error, std::string_view part = {},
+                 const std::vector<std::string>& known = {}, std::string_view prefix = {}) {
     error = "unknown parameter " + std::string(name);
+    const std::vector<std::string> similar = similarNames(part, known);
+    for (std::size_t i = 0; i < similar.size(); ++i) {
+        error += i == 0 ? " (did you mean " : i + 1 == similar.size() ? " or " : ", ";
+        error += std::string(prefix) + similar[i];
+    }
+    if (!similar.empty())
+        error += "?)";
     return false;
+}
+
+const std::vector<std::string>& topLevelNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> v{"notes"};
+        for (const ParameterField& f : ParameterFields())
+            v.emplace_back(f.name);
+        return v;
+    }();
+    return names;
+}
+
+template <typename Record>
+std::vector<std::string> recordFieldNames() {
+    std::vector<std::string> v{"name", "type", "gain", "offset", "d0", "d1", "d2", "d3", "d4", "d5"};
+    if constexpr (std::is_same_v<Record, SensorCalibrationEx>) {
+        v.emplace_back("potGain");
+        v.emplace_back("potOffset");
+    }
+    return v;
 }
 
 // "record12" -> 12, "channel3" -> 3: the number after `word`, below `limit`.
@@ -88,7 +185,8 @@ bool assignRecordField(Record& r, std::string_view field, std::string_view value
         return ParseFloatText(value, r.offset) || badValue(name, value, error);
     if (field.size() == 2 && field[0] == 'd' && field[1] >= '0' && field[1] <= '5')
         return ParseFloatText(value, r.d[field[1] - '0']) || badValue(name, value, error);
-    return unknownName(name, error);
+    return unknownName(name, error, field, recordFieldNames<Record>(),
+                       name.substr(0, name.size() - field.size()));
 }
 
 template <typename Record>
@@ -97,7 +195,8 @@ bool assignSlot(SensorSlot<Record>& slot, std::string_view rest, std::string_vie
     if (rest == "select") {
         std::uint32_t v = 0;
         if (!ParseUnsignedText(value, v) || v >= slot.records.size())
-            return badValue(name, value, error);
+            return badValue(name, value, error,
+                            "a record number 0 .. " + std::to_string(slot.records.size() - 1));
         slot.select = v;
         return true;
     }
@@ -133,10 +232,11 @@ bool assignChannel(RuntimeBlockEntries& channels, std::string_view rest, std::st
         else if (value == "0" || value == "false" || value == "off")
             e.enabled = false;
         else
-            return badValue(name, value, error);
+            return badValue(name, value, error, "on or off (1 or 0, true or false)");
         return true;
     }
-    return unknownName(name, error);
+    return unknownName(name, error, field, {"min", "max", "enabled"},
+                       name.substr(0, name.size() - field.size()));
 }
 
 }  // namespace
@@ -156,7 +256,7 @@ bool AssignParameter(ParameterSet& p, RuntimeBlockEntries* channels, std::string
         else if (!f->isFloat() && ParseUnsignedText(value, uv))
             v = uv;
         else
-            return badValue(name, value, error);
+            return badValue(name, value, error, expectedValueText(*f));
         if (!FieldAccepts(*f, v)) {
             error = std::string(name) + "=" + std::string(value) + " is out of range (" +
                     FieldRangeText(*f) + ")";
@@ -177,5 +277,5 @@ bool AssignParameter(ParameterSet& p, RuntimeBlockEntries* channels, std::string
     }
     if (name.substr(0, 7) == "channel" && channels)
         return assignChannel(*channels, name, value, name, error);
-    return unknownName(name, error);
+    return unknownName(name, error, name, topLevelNames());
 }

@@ -10,9 +10,12 @@
 
 // Assigns `value` to the field called `name`. Channel names ("channelN.min",
 // ".max", ".enabled") need `channels`; pass null when there is no table.
-// Returns false with a reason in `error` for an unknown name, a value that
-// does not parse or a scalar value outside its field's entry range
-// ("kP=-5 is out of range (0 .. 10000)"); nothing is changed then.
+// Returns false with a reason in `error` for an unknown name (with the names
+// it was probably meant to be: "unknown parameter kp (did you mean kP?)"), a
+// value that does not parse (with what the field takes: "bad value for st1:
+// \"abc\", expected a number in -200 .. 500 °C") or a scalar value outside
+// its field's entry range ("kP=-5 is out of range (0 .. 10000)"); nothing is
+// changed then.
 bool AssignParameter(ParameterSet& params, RuntimeBlockEntries* channels, std::string_view name,
                      std::string_view value, std::string& error);
 

@@ -55,6 +55,7 @@ void CTQ_InterfaceView::onDownloadFirmware() {
                           dialog.exec();
                           firmwareDialog_ = nullptr;
                           setup_.targetPath = dialog.rememberedName().toStdString();
+                          return dialog.writtenText();
                       });
     updateCommandUi();
     refreshControls();

@@ -218,7 +218,12 @@ TEST_F(FirmwareWindowTest, AGoodFileIsWrittenVerifiedAndStartedAndTheLinkReturns
     EXPECT_EQ(regulator->flashWords(), expected);
     EXPECT_EQ(received("d01").size(), (0x500u + 0x40u) / 16u) << "every written byte was read back";
     EXPECT_FALSE(regulator->inBootLoader()) << "the new firmware was started";
-    EXPECT_EQ(view->connection().messageText(), " Restart new firmware");
+    // The message line names what was written, unlike after Cancel; the
+    // file writes 16 bytes a record, and the boot area is left out.
+    const std::size_t writtenBytes = blocks[1].bytes.size() + blocks[2].bytes.size();
+    EXPECT_EQ(view->connection().messageText().toStdString(),
+              " new.hex written and verified: " + std::to_string(writtenBytes) + " bytes in " +
+                  std::to_string(writtenBytes / 16) + " records; new firmware started");
     EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeOnline);
     EXPECT_TRUE(spinUntil([&] { return regulator->streaming(); }, kGenerousMs)) << "the stream was started again";
     EXPECT_TRUE(view->connection().isPortOpen());
@@ -324,7 +329,8 @@ TEST_F(FirmwareWindowTest, AnInvalidFileIsRefusedAndCancelStartsTheUserProgram) 
         d.button(CFirmwareDownloadDlg::Cancel)->click();
         EXPECT_TRUE(spinUntil([&] { return !d.isVisible(); }, kGenerousMs));
     });
-    EXPECT_EQ(fileError, "File error - The file is not a Intelhex file we support");
+    EXPECT_EQ(fileError.toStdString(), "File error - The file is not a Intelhex file we support: "
+                                       "line 1: short record: 13 characters where its byte count needs 43");
     EXPECT_EQ(refusal, "Error - File not valid");
     EXPECT_EQ(received("g").size(), 1u) << "Cancel sends g even when nothing was written";
     EXPECT_TRUE(received("p").empty());
@@ -345,6 +351,7 @@ TEST_F(FirmwareWindowTest, EqualRatesWithThePortOpenSendNoBootCommandAndKeepTheP
     // One "$B" (the dialog's board id, "$B\n\r"); the firmware's "$B\r\n" would be a second.
     EXPECT_EQ(received("$B").size(), 1u);
     EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeOnline);
+    EXPECT_EQ(view->connection().messageText(), " Restart new firmware") << "nothing was written";
 }
 
 TEST_F(FirmwareWindowTest, DifferentRatesEnterTheLoaderAndRestoreTheModeAfterwards) {

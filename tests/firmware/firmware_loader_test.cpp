@@ -261,6 +261,7 @@ TEST(FirmwareUpdateSession, SwitchesRatesAroundTheDialog) {
     EXPECT_EQ(runFirmwareUpdate(host, 115200, 57600, [&] {
                   dialogRan = true;
                   host.log.push_back("dialog");
+                  return std::string();   // cancelled: nothing written
               }),
               0);
     EXPECT_TRUE(dialogRan);
@@ -273,14 +274,42 @@ TEST(FirmwareUpdateSession, SwitchesRatesAroundTheDialog) {
 TEST(FirmwareUpdateSession, EqualRatesLeaveThePortAlone) {
     FakePortHost host;
     host.open_ = true;
-    runFirmwareUpdate(host, 115200, 115200, [&] { host.log.push_back("dialog"); });
+    runFirmwareUpdate(host, 115200, 115200, [&] {
+        host.log.push_back("dialog");
+        return std::string();
+    });
     EXPECT_EQ(host.log, (std::vector<std::string>{"mode 4", "msg Download new firmware...", "dialog",
                                                   "msg Restart new firmware", "mode 1"}));
 }
 
+TEST(FirmwareUpdateSession, AWrittenImageIsNamedOnTheMessageLineInsteadOfTheRestart) {
+    const std::string written = firmwareWrittenText("fw.hex", 1344, 84, true);
+    EXPECT_EQ(written, "fw.hex written and verified: 1344 bytes in 84 records; new firmware started");
+    EXPECT_EQ(firmwareWrittenText("fw.hex", 1, 1, false),
+              "fw.hex written (not verified): 1 byte in 1 record; new firmware started");
+    for (const bool wasOpen : {true, false}) {
+        SCOPED_TRACE(wasOpen ? "port open before" : "port closed before");
+        FakePortHost host;
+        host.open_ = wasOpen;
+        runFirmwareUpdate(host, 115200, 57600, [&] { return written; });
+        const auto& log = host.log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "msg " + written), 1);
+        EXPECT_EQ(std::count(log.begin(), log.end(), "msg Restart new firmware"), 0);
+        // Shown once the port is back at its own rate (or closed).
+        const auto shown = std::find(log.begin(), log.end(), "msg " + written);
+        const auto lastPortStep = std::find_if(log.rbegin(), log.rend(), [](const std::string& s) {
+            return s == "close" || s.rfind("open ", 0) == 0;
+        });
+        EXPECT_GT(shown - log.begin(), log.rend() - lastPortStep - 1);
+    }
+}
+
 TEST(FirmwareUpdateSession, ClosedPortIsOpenedAtTheBootRateAndClosedAgain) {
     FakePortHost host;
-    runFirmwareUpdate(host, 115200, 57600, [&] { host.log.push_back("dialog"); });
+    runFirmwareUpdate(host, 115200, 57600, [&] {
+        host.log.push_back("dialog");
+        return std::string();
+    });
     EXPECT_EQ(host.log.front(), "open 57600");
     EXPECT_EQ(host.log.back(), "close");
     EXPECT_FALSE(host.isOpen());
@@ -288,7 +317,11 @@ TEST(FirmwareUpdateSession, ClosedPortIsOpenedAtTheBootRateAndClosedAgain) {
     FakePortHost failing;
     failing.failOpenAt = 57600;
     bool dialogRan = false;
-    EXPECT_EQ(runFirmwareUpdate(failing, 115200, 57600, [&] { dialogRan = true; }), CmdOpenError);
+    EXPECT_EQ(runFirmwareUpdate(failing, 115200, 57600, [&] {
+                  dialogRan = true;
+                  return std::string();
+              }),
+              CmdOpenError);
     EXPECT_FALSE(dialogRan);
     EXPECT_EQ(failing.log.back(), "On open port - error\rError 6 [Cmd open error]");
 }

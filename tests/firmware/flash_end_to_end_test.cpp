@@ -139,6 +139,7 @@ TEST_F(FlashEndToEnd, SessionSwitchesToTheBootRateAndBack) {
                                     const auto check = checkFirmwareFile(reader, file.path());
                                     loader.boardId();
                                     outcome = loader.download(reader, check.valid);
+                                    return std::string();
                                 }),
               0);
     EXPECT_EQ(outcome, DownloadOutcome::Written);

@@ -55,6 +55,50 @@ TEST_F(IntelHexReadErrors, DirectoryDevicesAndPipesAreRefused) {
     }
 }
 
+TEST_F(IntelHexReadErrors, ARefusedFileNamesTheLineAndTheReason) {
+    const std::string data = ":0400100012345678D8\r\n";   // a good record, CR LF
+    const std::string end = ":00000001FF\n";
+    struct Case {
+        std::string text;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {data + ":0400100012345678D9\n" + end, "line 2: checksum 0xD9, expected 0xD8"},
+        {data + data + "0400100012345678D8\n" + end, "line 3: does not begin with ':'"},
+        {data + "\n" + end, "line 2: empty line where a record was expected"},
+        {":04001000123456\n" + end, "line 1: short record: 15 characters where its byte count needs 19"},
+        {":0\n" + end, "line 1: short record: 2 characters, a record has at least 11"},
+        {":04001000123G5678D8\n" + end, "line 1: 'G' in column 13 is not a hexadecimal digit"},
+        {data + ":0400000300000000F9\n" + end,
+         "line 2: record type 3 (start segment address) is not supported"},
+        {data + ":0400000700000000F5\n" + end, "line 2: unknown record type 0x07"},
+        {data + data, "no end-of-file record (:00000001FF) after line 2"},
+        {"", "the file is empty"},
+    };
+    const std::string refused = std::string(kFirmwareFileError) + ": ";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto path = dir_ / "case.hex";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
+        IntelHexFile reader;
+        const FirmwareFileCheck check = checkFirmwareFile(reader, path);
+        EXPECT_FALSE(check.valid);
+        EXPECT_EQ(check.problem, c.problem);
+        EXPECT_EQ(reader.scanError(), c.problem);
+        EXPECT_EQ(firmwareFileErrorText(check), refused + c.problem);
+    }
+    // A file that cannot be opened says why it could not.
+    IntelHexFile reader;
+    const FirmwareFileCheck absent = checkFirmwareFile(reader, dir_ / "absent.hex");
+    EXPECT_EQ(firmwareFileErrorText(absent), refused + "No such file or directory");
+    // A good file has nothing to say.
+    std::ofstream(dir_ / "good.hex") << data << end;
+    const FirmwareFileCheck good = checkFirmwareFile(reader, dir_ / "good.hex");
+    EXPECT_TRUE(good.valid);
+    EXPECT_EQ(good.problem, "");
+    EXPECT_EQ(reader.scanError(), "");
+}
+
 TEST_F(IntelHexReadErrors, ReopeningAfterARefusalReadsTheNextFile) {
     const auto good = dir_ / "good.hex";
     std::ofstream(good) << ":0400000001020304F2\r\n:00000001FF\r\n";

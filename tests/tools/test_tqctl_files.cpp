@@ -30,9 +30,12 @@ TEST_F(TqctlFiles, NewSetShowWriteAndReadBackByName) {
     EXPECT_EQ(readFile(path("bench.tq")), fresh) << "a new file does not depend on the day";
 
     r = tq({"set", "bench.tq", "st1=25", "kP=18.5", "regulatorFlags=6", "sensor2.select=4",
-            "alarmEnable2=0x1F", "channel2.enabled=off"});
+            "alarmEnable2=0x1F", "channel2.enabled=off", "loopLowCount=40"});
     ASSERT_EQ(r.exitCode, 0) << describe(r);
-    EXPECT_EQ(r.out, "");
+    // What was set, as the file now holds it, with the field's unit.
+    EXPECT_EQ(r.out, "st1 = 25 \xC2\xB0" "C\nkP = 18.5\nregulatorFlags = 6 (0x6)\nsensor2.select = 4\n"
+                     "alarmEnable2 = 31 (0x1F)\nchannel2.enabled = off\nloopLowCount = 40 samples\n");
+    EXPECT_EQ(r.err, "");
     EXPECT_EQ(std::filesystem::file_size(path("bench.tq")), kDefaultFileSize);
     // The notes are stored with their length: the file shrinks by the
     // difference to the default text "Enter user comment here...".
@@ -155,6 +158,38 @@ TEST_F(TqctlFiles, ARejectedSetLeavesTheFileByteIdentical) {
     EXPECT_FALSE(std::filesystem::exists(path("absent.tq")));
 }
 
+TEST_F(TqctlFiles, AMisspeltNameGetsSuggestionsAndABadValueItsRange) {
+    ASSERT_EQ(tq({"new", "bench.tq"}).exitCode, 0);
+    const std::string before = readFile(path("bench.tq"));
+    const std::pair<std::string, std::string> refused[] = {
+        // Letter case first, then names a small edit away.
+        {"kp=3", "unknown parameter kp (did you mean kP?)"},
+        {"DEADBAND=3", "unknown parameter DEADBAND (did you mean deadBand?)"},
+        {"maxpwr=30", "unknown parameter maxpwr (did you mean maxPower?)"},
+        {"st=20", "unknown parameter st (did you mean st1, ts or st2?)"},
+        {"sensor1.record5.gian=1",
+         "unknown parameter sensor1.record5.gian (did you mean sensor1.record5.gain?)"},
+        {"channel2.enabeld=1", "unknown parameter channel2.enabeld (did you mean channel2.enabled?)"},
+        {"qwertyuiop=1", "unknown parameter qwertyuiop\n"},
+        // A value that is not a number: what the field takes.
+        {"st1=warm", "bad value for st1: \"warm\", expected a number in -200 .. 500 \xC2\xB0" "C\n"},
+        {"maxPower=half", "bad value for maxPower: \"half\", expected a number in 0 .. 100 %\n"},
+        {"fan1Mode=1.5", "bad value for fan1Mode: \"1.5\", expected a whole number (decimal or 0x "
+                         "hexadecimal) in 0 .. 5\n"},
+        {"alarmEnable2=all", "bad value for alarmEnable2: \"all\", expected a whole number (decimal or "
+                             "0x hexadecimal): bits within 0xFF\n"},
+        {"sensor2.select=x", "bad value for sensor2.select: \"x\", expected a record number 0 .. 31\n"},
+    };
+    for (const auto& [assignment, why] : refused) {
+        SCOPED_TRACE(assignment);
+        const ChildResult r = tq({"set", "bench.tq", assignment});
+        EXPECT_EQ(r.exitCode, kExitUsage) << describe(r);
+        EXPECT_TRUE(contains(r.err, "tqctl set: " + why)) << describe(r);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(readFile(path("bench.tq")), before);
+}
+
 // "[7 ...]": 4 hexadecimal integers, 19 IEEE floats, AD temp 1 and Digipot.
 const std::string kLine7 =
     "[7 2A 0 3 A5 41C80000 40D00000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 3F800000 0 5 6]";
@@ -227,27 +262,40 @@ TEST_F(TqctlFiles, HexinfoReportsTheRangeOrNotAValidIntelhexFile) {
     EXPECT_EQ(r.exitCode, 0) << describe(r);
     EXPECT_EQ(r.out, "Records: 4\nProgram Data 0x0400 - 0x0408,  with config data\n");
 
-    std::string badChecksum = hexRecord(0x0400, 0, byteRun(0, 16));
-    badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
+    // A refused file: the program's text, then the line and the reason;
+    // flash refuses it the same way before it opens any port.
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"checksum.hex", badChecksum + "\n" + hexRecord(0, 1, {}) + "\n"},
+        {"checksum.hex", ":0400100012345678D9\n" + hexRecord(0, 1, {}) + "\n"},
         {"noend.hex", hexRecord(0x0400, 0, byteRun(0, 16)) + "\n"},
-        {"type3.hex", hexRecord(0, 3, {0, 0, 0, 0}) + "\n" + hexRecord(0, 1, {}) + "\n"},
+        {"type3.hex", hexRecord(0x0400, 0, byteRun(0, 16)) + "\n" + hexRecord(0, 3, {0, 0, 0, 0}) + "\n" +
+                          hexRecord(0, 1, {}) + "\n"},
         {"text.hex", "this is not a HEX file\n"},
     };
-    for (const auto& [name, content] : bad) {
+    const std::string reasons[] = {
+        "line 1: checksum 0xD9, expected 0xD8",
+        "no end-of-file record (:00000001FF) after line 1",
+        "line 2: record type 3 (start segment address) is not supported",
+        "line 1: does not begin with ':'",
+    };
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        const auto& [name, content] = bad[i];
         SCOPED_TRACE(name);
         writeFile(path(name), content);
+        const std::string error =
+            "File error - The file is not a Intelhex file we support: " + reasons[i] + "\n";
         r = tq({"hexinfo", name});
         EXPECT_NE(r.exitCode, 0) << describe(r);
         EXPECT_TRUE(contains(r.out, "\n<not a valid intelhex file>\n")) << r.out;
         EXPECT_EQ(r.out.rfind("Records: ", 0), 0u) << r.out;
-        EXPECT_TRUE(contains(r.err, "File error - The file is not a Intelhex file we support"))
-            << describe(r);
+        EXPECT_EQ(r.err, error) << describe(r);
+        r = tq({"--port", path("no-such-tty").string(), "flash", name});
+        EXPECT_EQ(r.exitCode, 1) << describe(r);
+        EXPECT_EQ(r.err, error) << describe(r);
     }
     r = tq({"hexinfo", "absent.hex"});
     EXPECT_NE(r.exitCode, 0) << describe(r);
     EXPECT_EQ(r.out, "Records: 0\n<not a valid intelhex file>\n");
+    EXPECT_EQ(r.err, "File error - The file is not a Intelhex file we support: No such file or directory\n");
 }
 
 }  // namespace

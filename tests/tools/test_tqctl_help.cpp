@@ -3,6 +3,7 @@
 // manual's field table is what `tqctl fields --markdown` prints.
 #include <filesystem>
 #include <regex>
+#include <set>
 
 #include "tqctl_fixture.h"
 
@@ -57,6 +58,40 @@ TEST_F(TqctlHelp, EveryCommandHasUsageDescriptionAndExitStatus) {
             EXPECT_TRUE(contains(ownPart(r.out), "  " + o)) << o << " is not explained:\n" << r.out;
         }
     }
+}
+
+// Every global option of the manual page is listed by `tqctl help`, by
+// `tqctl --help` and under each command's help, and the exit status 64 is
+// given for every kind of usage error, not only for options.
+TEST_F(TqctlHelp, HelpListsEveryGlobalOptionAndWhatExits64) {
+    const std::string page = readFile(std::filesystem::path(TQ_SOURCE_DIR) / "man" / "tqctl.1");
+    const std::size_t from = page.find(".SH GLOBAL OPTIONS");
+    const std::size_t to = page.find(".SH COMMANDS");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos && from < to);
+    std::string section = page.substr(from, to - from);
+    for (std::size_t at; (at = section.find("\\-")) != std::string::npos;) section.replace(at, 2, "-");
+    // The tag line after each ".TP" names an option.
+    std::set<std::string> options;
+    const std::regex option(R"(^\.BI? (--[a-z][a-z-]*))");
+    std::string previous;
+    for (const std::string& line : splitLines(section)) {
+        std::smatch m;
+        if (previous == ".TP" && std::regex_search(line, m, option)) options.insert(m[1]);
+        previous = line;
+    }
+    ASSERT_GE(options.size(), 9u) << section;
+    const ChildResult list = tq({"help"});
+    const ChildResult usage = tq({"--help"});
+    const ChildResult one = tq({"help", "set"});
+    for (const ChildResult* r : {&list, &usage, &one}) {
+        ASSERT_EQ(r->exitCode, 0) << describe(*r);
+        for (const std::string& o : options)
+            EXPECT_TRUE(contains(r->out, "\n  " + o + " ")) << o << "\n" << r->out;
+    }
+    for (const ChildResult* r : {&usage, &one})
+        for (const char* kind : {"unknown command", "field name", "missing or extra argument", "not a",
+                                 "outside its range"})
+            EXPECT_TRUE(contains(r->out, kind)) << kind << "\n" << r->out;
 }
 
 TEST_F(TqctlHelp, UnknownCommandOrTwoCommandsAreUsageErrors) {

@@ -265,6 +265,31 @@ TEST_F(TqctlStream, MonitorPrintsPlainLinesWithTheVersion) {
     EXPECT_TRUE(contains(service.out, withVersion)) << service.out;
 }
 
+// --simulate is a board after power-on, which does not regulate: the
+// commands that watch it say so and point at --demo, which does.
+TEST_F(TqctlStream, SimulateSaysItIdlesAndDemoRegulates) {
+    ChildResult r = simulate({"monitor", "--seconds", "1"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_TRUE(contains(r.err, "the values stay where they are")) << r.err;
+    EXPECT_TRUE(contains(r.err, "tqctl --demo monitor\n")) << r.err;
+    r = simulate({"log", "idle.txt", "--seconds", "1"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_TRUE(contains(r.err, "tqctl --demo log\n")) << r.err;
+
+    // Five times faster: the start-up delay is over within a second.
+    r = tq({"--demo", "--sim-speed", "5", "monitor", "--seconds", "3"});
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    EXPECT_EQ(r.err, "");
+    bool driven = false;
+    for (const std::string& line : splitLines(r.out)) {
+        const std::size_t at = line.find(" Main=");
+        if (at == std::string::npos) continue;
+        const std::string main = line.substr(at + 6, line.find(' ', at + 1) - at - 6);
+        driven = driven || (main != "0" && main != "--");
+    }
+    EXPECT_TRUE(driven) << "the demo drives its output\n" << r.out;
+}
+
 TEST_F(TqctlStream, MonitorOnATerminalRedrawsThePanelInPlace) {
     ChildOptions terminal;
     terminal.stdoutTerminal = true;

@@ -203,7 +203,12 @@ int withBootLoaderRate(Context& ctx, std::uint32_t bootBaud, const std::function
     if (const int opened = ctx.openLink(); opened != Ok)
         return opened;
     ToolPortHost host(ctx);
-    return runFirmwareUpdate(host, ctx.baudRate(), bootBaud, dialog);
+    // tqctl prints its own result line ("Image written ..."); the message
+    // line after it stays "Restart new firmware".
+    return runFirmwareUpdate(host, ctx.baudRate(), bootBaud, [&] {
+        dialog();
+        return std::string();
+    });
 }
 
 bool findBoard(FirmwareLoader& loader, bool search) {
@@ -234,7 +239,7 @@ int runFlash(Context& ctx, const std::vector<std::string>& args) {
     const FirmwareFileCheck check = checkFirmwareFile(reader, parsed.path);
     std::printf("%s\n", check.fileInfo.c_str());
     if (!check.valid) {
-        std::fprintf(stderr, "%s\n", kFirmwareFileError);
+        std::fprintf(stderr, "%s\n", firmwareFileErrorText(check).c_str());
         return kExitFileError;
     }
 

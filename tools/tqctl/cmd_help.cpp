@@ -21,6 +21,7 @@ void printCommandList() {
               [](const Command* a, const Command* b) { return std::string(a->name) < b->name; });
     std::printf("tqctl help COMMAND describes one of:\n");
     for (const Command* c : sorted) std::printf("  %-16s %s\n", c->name, c->summary);
+    std::printf("\n%s", globalOptionsText());
 }
 
 int runHelp(Context&, const std::vector<std::string>& args) {
@@ -33,13 +34,7 @@ int runHelp(Context&, const std::vector<std::string>& args) {
         if (args[0] != c.name) continue;
         std::printf("usage: tqctl [--port PATH] [--baud N] [--simulate] %s\n\n%s.\n\n", c.usage, c.summary);
         if (const char* details = commandDetails(c.name)) std::printf("%s\n", details);
-        std::printf("global options (before the command):\n"
-                    "  --port PATH       serial port (or rfc2217://HOST:PORT, socket://HOST:PORT: see\n"
-                    "                    tqctl help ports); again or a pattern for several ports at once\n"
-                    "  --baud N          bit rate (default 115200)\n"
-                    "  --simulate        an in-process virtual regulator\n"
-                    "  --demo            the same, cooling toward its set point\n\n%s",
-                    exitStatusText());
+        std::printf("%s\n%s", globalOptionsText(), exitStatusText());
         return 0;
     }
     return usageError(kHelp, "unknown command " + args[0]);

@@ -26,7 +26,7 @@ int runHexInfo(Context&, const std::vector<std::string>& args) {
     std::printf("Records: %d\n", check.recordCount);
     std::printf("%s\n", check.fileInfo.c_str());
     if (!check.valid) {
-        std::fprintf(stderr, "%s\n", kFirmwareFileError);
+        std::fprintf(stderr, "%s\n", firmwareFileErrorText(check).c_str());
         return kExitInvalidFile;
     }
     return 0;

@@ -89,6 +89,7 @@ int runLog(Context& ctx, const std::vector<std::string>& args)
     if (path.empty()) return usageError(kLog, "no log file given");
 
     if (const int opened = ctx.openLink(); opened != Ok) return opened;
+    std::fputs(ctx.idleSimulationNote(kLog.name).c_str(), stderr);
     SerialManager& link = ctx.link();
     std::string version;
     if (const int result = findRegulator(link, version); result != Ok) {

@@ -82,7 +82,7 @@ std::string trimmed(std::string text)
     return text;
 }
 
-void drawScreen(const ConsolePanel::Texts& t, const char* unit, bool service)
+void drawScreen(const ConsolePanel::Texts& t, const char* unit, bool service, const std::string& note)
 {
     auto f = [&t](PanelField field) { return t.fields[static_cast<int>(field)].c_str(); };
     std::printf("\033[H");
@@ -99,6 +99,7 @@ void drawScreen(const ConsolePanel::Texts& t, const char* unit, bool service)
     if (service)
         std::printf("FAN       %8s A     %8s A\033[K\n", f(PanelField::Fan1Current),
                     f(PanelField::Fan2Current));
+    if (!note.empty()) std::printf("\033[K\n%s", note.c_str());
     std::printf("\033[J");
     std::fflush(stdout);
 }
@@ -195,6 +196,9 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args)
     const auto previousInt = std::signal(SIGINT, onInterrupt);
     const auto previousTerm = std::signal(SIGTERM, onInterrupt);
     const bool screen = isatty(STDOUT_FILENO) != 0;
+    // On a terminal the note stays under the panel, which is redrawn in place.
+    const std::string note = ctx.idleSimulationNote(kMonitor.name);
+    if (!screen) std::fputs(note.c_str(), stderr);
     if (screen) std::printf("\033[2J");
     const char* unit = fahrenheit ? "\xC2\xB0" "F" : "\xC2\xB0" "C";
     const int fieldCount = service ? kPanelFieldCount : kClearedPanelFields;
@@ -228,7 +232,7 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args)
             texts = panel.texts();
         }
         if (screen) {
-            drawScreen(texts, unit, service);
+            drawScreen(texts, unit, service, note);
         } else if (texts.updates != drawn) {
             printLine(texts, fieldCount);
         }

@@ -313,6 +313,21 @@ int runSet(Context&, const std::vector<std::string>& args) {
     const DocOutcome saved = doc.SaveAs(path);
     if (!saved)
         return fileError(saved);
+    // What was set, as the file now holds it: "st1 = 25 °C".
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const auto eq = args[i].find('=');
+        const std::string name = args[i].substr(0, eq);
+        if (const ParameterField* f = FindParameterField(name); f && f->bits != 0)
+            std::printf("%s = %s (0x%X)\n", f->name, fieldText(doc, *f, false).c_str(),
+                        static_cast<unsigned>(f->value(doc)));
+        else if (f)
+            std::printf("%s = %s%s%s\n", f->name, fieldText(doc, *f, false).c_str(),
+                        f->unit[0] != '\0' ? " " : "", f->unit);
+        else if (name == "notes")
+            std::printf("notes = %s\n", jsonString(doc.notes).c_str());
+        else
+            std::printf("%s = %s\n", name.c_str(), args[i].c_str() + eq + 1);
+    }
     return 0;
 }
 

@@ -39,6 +39,10 @@ public:
     // port. Returns 0 or a protocol result code (6 when the port cannot be
     // opened, after printing "Cmd open error").
     int openLink();
+    // For the commands that watch the live data: with --simulate (not
+    // --demo) a note that the virtual regulator idles and how to see it
+    // regulate (lines ending in a line feed); empty otherwise.
+    std::string idleSimulationNote(const char* command) const;
     // Reopens the port at another rate (boot loader rate switching).
     int reopenLink(std::uint32_t baud);
     void closeLink();

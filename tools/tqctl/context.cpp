@@ -59,6 +59,17 @@ int Context::openLink() {
     return result;
 }
 
+std::string Context::idleSimulationNote(const char* command) const {
+    if (!options_.simulate || options_.demo)
+        return {};
+    // Scripts and tests rely on --simulate being a board as after power-on,
+    // so it stays idle; the note keeps a person from waiting for a change.
+    return std::string("tqctl: the virtual regulator of --simulate is a board after power-on: stopped,\n"
+                       "its registers at their defaults, so the values stay where they are. --demo\n"
+                       "starts it regulating (PID, cooling toward St1 = 10 \xC2\xB0" "C): tqctl --demo ") +
+           command + "\n";
+}
+
 int Context::reopenLink(std::uint32_t baud) {
     link_->close();
     options_.baud = baud;

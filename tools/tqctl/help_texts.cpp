@@ -111,7 +111,11 @@ const Details kDetails[] = {
      "options:\n"
      "  --json            as one JSON object\n"},
     {"set",
-     "Changes values of a parameter file by field name (see `tqctl fields --markdown`) and saves it.\n\n"
+     "Changes values of a parameter file by field name (see `tqctl fields`) and saves it, then\n"
+     "prints each value set as the file now holds it, with its unit (\"st1 = 12.5 \xC2\xB0" "C\").\n"
+     "A name that is not a field gets the names it was probably meant to be (\"kp\": did you\n"
+     "mean kP?), a value that is not a number the field's range and unit; the file is then\n"
+     "left as it was and the exit status is 64, as for an out-of-range value.\n\n"
      "example:\n"
      "  tqctl set unit.tq st1=12.5 kP=2\n"},
     {"download",
@@ -240,7 +244,31 @@ const char* exitStatusText() {
            "        3 Timeout - echo msg, 4 Timeout - data msg, 5 Timeout - port busy,\n"
            "        6 Cmd open error (the port cannot be opened), 7 Cmd buffer empty,\n"
            "        8 Invalid count, 9 No match; commands that read files exit 1 for a bad file\n"
-           "  64    usage error (unknown option or command, missing argument)\n";
+           "  64    usage error: anything wrong with the command line (an unknown command,\n"
+           "        option or field name, a missing or extra argument, a value that is not a\n"
+           "        number or lies outside its range); nothing is sent and no file written\n";
+}
+
+const char* globalOptionsText() {
+    return "global options (before the command):\n"
+           "  --port PATH       serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0), or a\n"
+           "                    port on the network: rfc2217://HOST:PORT or socket://HOST:PORT\n"
+           "                    (tqctl help ports); give it again, or a pattern such as\n"
+           "                    '/dev/serial/by-id/*', to run the command on every port at once\n"
+           "  --baud N          bit rate (default 115200)\n"
+           "  --simulate        an in-process virtual regulator as a board is after power-on:\n"
+           "                    registers at their defaults, the regulator stopped (for trying\n"
+           "                    transfers, tests and scripts)\n"
+           "  --demo            the same, regulating: PID mode, started, cooling toward\n"
+           "                    St1 = 10 \xC2\xB0" "C with its fans on (for watching monitor and log)\n"
+           "  --plant NAME      the virtual regulator's thermal load: bench (default),\n"
+           "                    laser-mount or cold-plate (tq-sim --help lists the constants)\n"
+           "  --plant-param KEY=VALUE,...  change constants of that load\n"
+           "  --sim-speed X     run the virtual regulator X times faster (0.1 .. 50)\n"
+           "  --json            (after verify, download, flash, status, version) one JSON\n"
+           "                    object per port on standard output\n"
+           "  --version         print tqctl's own version and end\n"
+           "  --help, -h        the commands and these options\n";
 }
 
 }  // namespace tqctl

@@ -11,5 +11,7 @@ namespace tqctl {
 const char* commandDetails(const std::string& name);
 // The exit status list every command shares.
 const char* exitStatusText();
+// The global options, which come before the command, under their heading.
+const char* globalOptionsText();
 
 }  // namespace tqctl

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "help_texts.h"
 #include "json_report.h"
 #include "multi_port.h"
 #include "params/parameter_assign.h"
@@ -28,23 +29,7 @@ constexpr const char* kGlobalUsage = "usage: tqctl [--port PATH] [--baud N] [--s
 
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "%sCOMMAND [ARGS]\n\n", kGlobalUsage);
-    std::fprintf(out,
-                 "  --port PATH   serial port (default: $TQ_PORT, else COM1 = /dev/ttyS0), or a\n"
-                 "                port on the network: rfc2217://HOST:PORT or socket://HOST:PORT\n"
-                 "                (tqctl help ports); give it again, or a pattern such as\n"
-                 "                '/dev/serial/by-id/*', to run the command on every port at once\n"
-                 "  --baud N      bit rate (default 115200)\n"
-                 "  --simulate    run against an in-process virtual regulator\n"
-                 "  --demo        the same, with the regulator cooling toward its set point\n"
-                 "  --plant NAME  the virtual regulator's thermal load: bench (default),\n"
-                 "                laser-mount or cold-plate (tq-sim --help lists the constants)\n"
-                 "  --plant-param KEY=VALUE,...  change constants of that load\n"
-                 "  --sim-speed X run the virtual regulator X times faster (0.1 .. 50)\n"
-                 "  --json        (after verify, download, flash, status, version) one JSON\n"
-                 "                object per port on standard output\n"
-                 "  --version     print tqctl's own version and end\n\n"
-                 "commands:\n");
+    std::fprintf(out, "%sCOMMAND [ARGS]\n\n%s\ncommands:\n", kGlobalUsage, globalOptionsText());
     std::vector<Command> sorted = table();
     std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
         return std::strcmp(a.name, b.name) < 0;
@@ -55,7 +40,8 @@ void printUsage(std::FILE* out) {
         else
             std::fprintf(out, "  %s\n  %-28s %s\n", command.usage, "", command.summary);
     }
-    std::fprintf(out, "\ntqctl help COMMAND describes a command's options and exit status.\n");
+    std::fprintf(out, "\ntqctl help COMMAND describes a command's options and exit status.\n\n%s",
+                 exitStatusText());
 }
 
 int usage(const std::string& why) {

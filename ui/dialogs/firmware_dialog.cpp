@@ -33,8 +33,8 @@ std::optional<QString> chooseWithFileDialog(QWidget* parent, const QString& init
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
-void showError(QWidget* parent, const char* message) {
-    QMessageBox::critical(parent, QStringLiteral("Download firmware"), QString::fromLatin1(message));
+void showError(QWidget* parent, const std::string& message) {
+    QMessageBox::critical(parent, QStringLiteral("Download firmware"), QString::fromStdString(message));
 }
 
 }  // namespace
@@ -273,7 +273,7 @@ void CFirmwareDownloadDlg::selectFile() {
         logic_.fileChoiceCancelled();
         return;
     }
-    if (!logic_.fileChosen(chosen->toStdString())) showError(this, kFirmwareFileError);
+    if (!logic_.fileChosen(chosen->toStdString())) showError(this, logic_.fileErrorText());
     refresh();
 }
 
@@ -281,7 +281,7 @@ void CFirmwareDownloadDlg::onDownload() {
     if (logic_.busy()) return;
     const std::string refusal = logic_.downloadRefusal();
     if (!refusal.empty()) {
-        showError(this, refusal.c_str());
+        showError(this, refusal);
         return;
     }
     auto outcome = std::make_shared<DownloadOutcome>(DownloadOutcome::WriteFailed);

@@ -35,6 +35,9 @@ public:
     FirmwareDownloadLogic& logic() { return logic_; }
     // TARGET_PATH after the dialog.
     QString rememberedName() const { return QString::fromStdString(logic_.rememberedName()); }
+    // For the message line once the dialog has closed: what a download
+    // wrote; empty when nothing was written.
+    std::string writtenText() const { return logic_.writtenText(); }
 
     QPushButton* button(Button b) const { return buttons_[b]; }
     QLabel* fileInfoLabel() const { return fileInfo_; }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "firmware/firmware_file.h"
+#include "firmware/firmware_update_session.h"
 
 namespace {
 
@@ -57,7 +58,9 @@ bool FirmwareDownloadLogic::fileChosen(const std::string& chosen) {
     {
         std::lock_guard lock(mutex_);
         fileValid_ = check.valid;
+        fileError_ = check.valid ? std::string() : firmwareFileErrorText(check);
         fileInfo_ = check.fileInfo;
+        filePath_ = path;
         path_ = path;
     }
     changed();
@@ -70,6 +73,11 @@ void FirmwareDownloadLogic::fileChoiceCancelled() {
         path_ = kFirmwarePathNotSelected;
     }
     changed();
+}
+
+std::string FirmwareDownloadLogic::fileErrorText() const {
+    std::lock_guard lock(mutex_);
+    return fileError_;
 }
 
 bool FirmwareDownloadLogic::fileValid() const {
@@ -86,7 +94,19 @@ std::string FirmwareDownloadLogic::downloadRefusal() const {
 }
 
 DownloadOutcome FirmwareDownloadLogic::download() {
-    return loader_.download(reader_, fileValid(), verify_.load());
+    const bool verify = verify_.load();
+    const DownloadOutcome outcome = loader_.download(reader_, fileValid(), verify);
+    std::lock_guard lock(mutex_);
+    writtenText_ = outcome == DownloadOutcome::Written
+                       ? firmwareWrittenText(fileNameOf(filePath_), loader_.written().byteCount(),
+                                             loader_.recordsWritten(), verify)
+                       : std::string();
+    return outcome;
+}
+
+std::string FirmwareDownloadLogic::writtenText() const {
+    std::lock_guard lock(mutex_);
+    return writtenText_;
 }
 
 std::string FirmwareDownloadLogic::fileInfoText() const {

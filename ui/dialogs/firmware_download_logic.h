@@ -37,8 +37,11 @@ public:
     const std::string& rememberedName() const { return rememberedName_; }
     // The chooser confirmed `path`: ".hex" is added to a name without ".",
     // the file is checked. False when it is not a file that can be
-    // downloaded (the dialog then shows kFirmwareFileError).
+    // downloaded (the dialog then shows fileErrorText).
     bool fileChosen(const std::string& path);
+    // "File error - The file is not a Intelhex file we support: line 12:
+    // checksum 0x3A, expected 0x3B" for the file chosen last.
+    std::string fileErrorText() const;
     // The chooser was cancelled: the path reads "<not selected>", the file
     // chosen before stays in effect.
     void fileChoiceCancelled();
@@ -57,6 +60,10 @@ public:
     int go() { return loader_.go(); }
     int cancel() { return loader_.cancel(); }
     DownloadOutcome download();
+    // After a download that succeeded, what the message line says of it
+    // (the file, the bytes and records written, verified or not); empty
+    // otherwise.
+    std::string writtenText() const;
 
     // Copies of the texts bound to the dialog's controls.
     std::string fileInfoText() const;
@@ -89,6 +96,9 @@ private:
 
     mutable std::mutex mutex_;
     bool fileValid_ = false;
+    std::string fileError_;
+    std::string filePath_;          // the file in reader_ (path_ may read "<not selected>")
+    std::string writtenText_;
     std::string fileInfo_ = "Fileinfo";
     std::string path_ = "<select intelhex file>";
     std::string status_;

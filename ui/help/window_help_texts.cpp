@@ -112,7 +112,8 @@ void describeStatusPanel(StatusPanel& panel) {
          "Regulator information\n\nSp1: the set point in use. Tr1: the temperature the regulator controls "
          "(sensor 1). In service mode the FAN row shows the two fan currents in amperes."},
         {"Output",
-         "Output\n\nMain: the power of the main (Peltier) output in percent, negative when heating. "
+         "Output\n\nMain: the power of the main (Peltier) output in percent, positive when heating, "
+         "negative when cooling. "
          "Fan1, Fan2: the voltage of the fan outputs."},
     };
     for (QGroupBox* box : panel.findChildren<QGroupBox*>())
