@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/recent_folders.h"
 #include "app/command_ids.h"
 #include "app/connection_manager.h"
 #include "app/main_frame.h"
@@ -207,6 +208,7 @@ TEST_F(FirmwareWindowTest, AGoodFileIsWrittenVerifiedAndStartedAndTheLinkReturns
     EXPECT_TRUE(accepted);
     EXPECT_EQ(offered, "previous.hex") << "the chooser offers TARGET_PATH";
     EXPECT_EQ(view->setup().targetPath, "new.hex") << "and remembers the file name";
+    EXPECT_EQ(recentFolder(FileKind::Firmware), QDir(workDir.path()).absolutePath()) << "and its folder";
 
     // The flash holds the file's words inside the program window, and nothing else.
     std::map<std::uint32_t, std::uint16_t> expected;

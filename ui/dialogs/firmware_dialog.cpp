@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "app/recent_folders.h"
 #include "firmware/firmware_file.h"
 #include "ui/help/whats_this.h"
 
@@ -26,7 +27,10 @@ std::optional<QString> chooseWithFileDialog(QWidget* parent, const QString& init
     dialog.setFileMode(QFileDialog::ExistingFile);
     // "Intelhex File (*.hex)|*.hex|All Files (*.*)|*.*||"
     dialog.setNameFilters({QStringLiteral("Intelhex File (*.hex)"), QStringLiteral("All Files (*)")});
-    if (!initialName.isEmpty()) dialog.selectFile(initialName);
+    // The remembered name, in the folder the last firmware file came from.
+    const QString folder = recentFolder(FileKind::Firmware);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
+    if (!initialName.isEmpty()) dialog.selectFile(inRecentFolder(FileKind::Firmware, initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -273,6 +277,7 @@ void CFirmwareDownloadDlg::selectFile() {
         logic_.fileChoiceCancelled();
         return;
     }
+    rememberFolder(FileKind::Firmware, *chosen);
     if (!logic_.fileChosen(chosen->toStdString())) showError(this, logic_.fileErrorText());
     refresh();
 }

@@ -60,6 +60,10 @@ NumericEdit* FieldBinder::addRow(QGridLayout* grid, int row, std::string_view na
     if (f->readOnly) {
         edit->setReadOnly(true);
         edit->setFocusPolicy(Qt::ClickFocus);  // selectable, but not a stop of the tab order
+        // On the window's ground, not an entry's: it looks like what it is.
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        edit->setPalette(palette);
     }
     grid->addWidget(caption, row, column);
     grid->addWidget(edit, row, column + 1);

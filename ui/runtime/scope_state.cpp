@@ -32,6 +32,6 @@ QColor readableBackground(const QColor& text, const QColor& background) {
     const double a = luminance(text);
     const double b = luminance(background);
     const double contrast = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-    if (contrast >= 3.0) return background;
+    if (contrast >= 4.5) return background;
     return a < 0.25 ? QColor(232, 232, 232) : QColor(32, 32, 32);
 }

@@ -23,7 +23,7 @@ inline QColor colorFromRef(std::uint32_t c) {
 }
 
 // A background on which text in `text` reads: `background` itself when the
-// two differ enough in brightness (contrast 3:1 or more), otherwise a light
+// two differ enough in brightness (contrast 4.5:1 or more), otherwise a light
 // grey behind a dark text or a dark grey behind a light one. The text keeps
 // its colour, the channel's.
 QColor readableBackground(const QColor& text, const QColor& background);
