@@ -133,25 +133,29 @@ void SerialManager::classifyLine(const char* line, int length) {
         return;
     }
     bool changed = false;
+    bool wake = false;   // only when what the caller waits for is complete
     {
         std::lock_guard<std::mutex> lock(stateMutex_);
         if (!echoSeen_.load() && std::strstr(line, echoText_.c_str()) != nullptr) {
             echoSeen_.store(true);
             changed = true;
+            wake = echoEnds_;
         } else if (echoSeen_.load() && !dataComplete_.load() &&
                    storedLines_.load() < expectedLines_.load()) {
             const int slot = storedLines_.load() + 1;
             replySlots_[static_cast<std::size_t>(slot)].assign(
                 line, static_cast<std::size_t>(std::min(length, kMaxCommandLength)));
             storedLines_.store(slot);
-            if (slot >= expectedLines_.load())
+            if (slot >= expectedLines_.load()) {
                 dataComplete_.store(true);
+                wake = true;
+            }
             changed = true;
         }
     }
-    if (changed)
+    if (wake)
         stateChanged_.notify_all();
-    else
+    if (!changed)
         notifyClient(kNotifyUnexpectedLine, length, line);
 }
 
@@ -239,6 +243,7 @@ int SerialManager::run(const char* command, bool expectData, int dataLines, bool
     }
     echoSeen_.store(false);
     dataComplete_.store(false);
+    echoEnds_ = !expectData;
     expectedLines_.store(dataLines);
     storedLines_.store(0);
     lock.unlock();
@@ -248,13 +253,15 @@ int SerialManager::run(const char* command, bool expectData, int dataLines, bool
         return Ok;
 
     lock.lock();
-    if (!waitFor(lock, [this] { return echoSeen_.load(); }, hasDeadline, deadline, portGone))
-        return portGone ? PortInvalid : TimeoutEcho;
-    if (!expectData)
+    // One wait to the end of the reply: the echo does not wake a caller
+    // that waits for data too.
+    if (!expectData) {
+        if (!waitFor(lock, [this] { return echoSeen_.load(); }, hasDeadline, deadline, portGone))
+            return portGone ? PortInvalid : TimeoutEcho;
         return Ok;
-    if (!waitFor(lock, [this] { return dataComplete_.load(); }, hasDeadline, deadline,
-                 portGone))
-        return portGone ? PortInvalid : TimeoutData;
+    }
+    if (!waitFor(lock, [this] { return dataComplete_.load(); }, hasDeadline, deadline, portGone))
+        return portGone ? PortInvalid : (echoSeen_.load() ? TimeoutData : TimeoutEcho);
     if (replies != nullptr)
         *replies = replySlots_;
     return Ok;

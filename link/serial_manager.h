@@ -167,6 +167,7 @@ private:
     std::string echoText_;
     std::atomic<bool> echoSeen_{false};
     std::atomic<bool> dataComplete_{false};
+    bool echoEnds_ = true;   // guarded by stateMutex_: the transaction waits for the echo only
     std::atomic<int> expectedLines_{0};
     std::atomic<int> storedLines_{0};
     Replies replySlots_;

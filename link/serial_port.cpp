@@ -95,6 +95,7 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     running_.store(false);
     joinWorker();
     if (transport_) {
+        std::lock_guard<std::mutex> io(ioMutex_);
         transport_->close();
         transport_.reset();
     }
@@ -123,7 +124,11 @@ int SerialPort::open(const char* name, std::uint32_t baud, int parity, int dataB
     parity_ = parity;
     watchModemEvents_ = watchModemEvents;
     modemLinesReadable_ = watchModemEvents && transport->readModemLines(lastModemLines_);
-    transport_ = std::move(transport);
+    {
+        std::lock_guard<std::mutex> io(ioMutex_);
+        directWrite_ = transport->writesFromAnyThread();
+        transport_ = std::move(transport);
+    }
     lineLength_ = 0;
     rxLength_ = 0;
     rxPos_ = 0;
@@ -194,8 +199,23 @@ void SerialPort::send(const char* data, int length) {
     bool idle = false;
     if (!writePending_.compare_exchange_strong(idle, true, std::memory_order_acq_rel))
         return;   // the previous block is still being written
-    std::memcpy(txBuffer_, data, static_cast<std::size_t>(length));
-    txLength_.store(length);
+    long taken = 0;
+    {
+        std::lock_guard<std::mutex> io(ioMutex_);
+        if (directWrite_ && running_.load(std::memory_order_acquire) && transport_)
+            taken = std::max(0L, transport_->write(data, static_cast<std::size_t>(length)));
+    }
+    if (taken >= length) {
+        lastWriteDone_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                             std::memory_order_release);
+        writePending_.store(false, std::memory_order_release);
+        if (notify_)
+            notify_(*this, WriteDone);
+        return;
+    }
+    // The rest (or a failure, which the worker meets again and reports).
+    std::memcpy(txBuffer_, data + taken, static_cast<std::size_t>(length - taken));
+    txLength_.store(static_cast<int>(length - taken));
     startWrite_.store(true, std::memory_order_release);
     wake();
 }
@@ -252,8 +272,11 @@ void SerialPort::run() {
             txOffset = 0;
         }
         if (writing) {
-            const long n = transport_->write(txBuffer_ + txOffset,
-                                             static_cast<std::size_t>(txLength_ - txOffset));
+            long n = 0;
+            {
+                std::lock_guard<std::mutex> io(ioMutex_);
+                n = transport_->write(txBuffer_ + txOffset, static_cast<std::size_t>(txLength_ - txOffset));
+            }
             if (n > 0)
                 txOffset += static_cast<int>(n);
             else if (n < 0)
@@ -294,7 +317,11 @@ void SerialPort::run() {
         }
         if (fds[1].fd >= 0 && fds[1].revents != 0) {
             if (fds[1].revents & POLLIN) {
-                const long n = transport_->read(rxChunk_, sizeof rxChunk_);
+                long n = 0;
+                {
+                    std::lock_guard<std::mutex> io(ioMutex_);
+                    n = transport_->read(rxChunk_, sizeof rxChunk_);
+                }
                 if (n > 0) {
                     rxLength_ = static_cast<int>(n);
                     rxPos_ = 0;
@@ -302,6 +329,7 @@ void SerialPort::run() {
                     break;   // hang-up, I/O error, connection closed: the port is gone
                 }
             } else if ((fds[1].revents & POLLOUT) && !writing) {
+                std::lock_guard<std::mutex> io(ioMutex_);
                 if (!transport_->flush())
                     break;
             } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -312,7 +340,12 @@ void SerialPort::run() {
         if (modemLinesReadable_ && std::chrono::steady_clock::now() >= nextModemCheck) {
             nextModemCheck = std::chrono::steady_clock::now() + kModemCheckPeriod;
             int lines = 0;
-            if (transport_->readModemLines(lines)) {
+            bool readable = false;
+            {
+                std::lock_guard<std::mutex> io(ioMutex_);
+                readable = transport_->readModemLines(lines);
+            }
+            if (readable) {
                 if (ringIndicatorOn(lines) && !ringIndicatorOn(lastModemLines_))
                     notify(Ring);
                 lastModemLines_ = lines;
@@ -320,6 +353,7 @@ void SerialPort::run() {
         }
     }
 
+    std::unique_lock<std::mutex> io(ioMutex_);
     if (!stopRequested_.load(std::memory_order_acquire)) {
         std::string reason = transport_->goneReason();
         if (reason.empty())
@@ -329,6 +363,7 @@ void SerialPort::run() {
     }
     running_.store(false, std::memory_order_release);
     transport_->close();
+    io.unlock();
     writePending_.store(false, std::memory_order_release);
     notify(PortClosed);
     workerId_.store(std::thread::id{});

@@ -68,9 +68,11 @@ public:
     // out. Safe from any thread, including from inside a notification.
     void close();
 
-    // Hands one block to the worker. Dropped silently while a write is
-    // pending, when the port is not running, when data is null or when
-    // length is 1024 or more.
+    // Sends one block: a device takes it at once on the calling thread (no
+    // hand-over to the worker, one wake-up less per command); what it does
+    // not take, and every block for a network port, goes to the worker.
+    // Dropped silently while a write is pending, when the port is not
+    // running, when data is null or when length is 1024 or more.
     void send(const char* data, int length);
 
     bool isRunning() const { return running_.load(std::memory_order_acquire); }
@@ -116,6 +118,10 @@ private:
     std::string openError_;              // guarded by nameMutex_
     std::string lostReason_;             // guarded by nameMutex_
     std::unique_ptr<Transport> transport_;
+    // Held for every call of the running transport: the worker's reads and
+    // writes and a send()'s direct write exclude each other and the close.
+    std::mutex ioMutex_;
+    bool directWrite_ = false;           // set by open() before the worker starts
     int wakeFd_ = -1;                    // eventfd: stop, start write, resume read
     std::thread worker_;
     std::atomic<std::thread::id> workerId_{};

@@ -1,7 +1,9 @@
 // The byte transport under the serial engine: a local serial device or a
 // port on the network. The engine's worker polls fd() and calls read and
-// write from its one thread; open and close run on the caller's thread
-// while no worker runs.
+// write; open and close run on the caller's thread while no worker runs.
+// The engine serialises every call of a running transport (one mutex), and
+// a transport that says writesFromAnyThread() also takes a write from the
+// thread that sends, while the worker waits for input.
 #pragma once
 
 #include <atomic>
@@ -32,6 +34,9 @@ public:
     // Takes data to send: the count taken; 0 when it cannot take any now
     // (poll for output); -1 when the port is gone.
     virtual long write(const char* data, std::size_t length) = 0;
+    // True when write() may run on another thread than read() (the engine
+    // still never runs two calls at once): a device, whose driver queues.
+    virtual bool writesFromAnyThread() const { return false; }
     // Bytes already taken that still wait for the wire (poll for output,
     // then flush); false for a device, which queues in its driver.
     virtual bool wantsWrite() const { return false; }

@@ -14,6 +14,7 @@ public:
     int fd() const override { return fd_; }
     long read(unsigned char* buffer, std::size_t size) override;
     long write(const char* data, std::size_t length) override;
+    bool writesFromAnyThread() const override { return true; }
     bool readModemLines(int& lines) override;
     std::string goneReason() const override { return goneReason_; }
 

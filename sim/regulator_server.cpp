@@ -241,6 +241,8 @@ void RegulatorServer::readInput()
         break;
     }
     const Clock::time_point now = Clock::now();
+    if (!lines.empty() && !answeringSince_)
+        answeringSince_ = now;
     for (const std::string& line : lines) {
         if (!pty_.isOpen() || !clientPresent_)
             break;
@@ -260,6 +262,10 @@ void RegulatorServer::transmit(Clock::time_point now, bool& wouldBlock)
         }
         if (wouldBlock)
             return;
+    }
+    if (answeringSince_ && output_.pending() == 0) {
+        answering_ += Clock::now() - *answeringSince_;
+        answeringSince_.reset();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +48,7 @@ public:
 
     std::vector<std::string> receivedCommands() const;
     void clearReceived();
+    std::chrono::nanoseconds answeringTime() const;
     std::uint32_t registerBits(int reg) const;
     void setRegisterBits(int reg, std::uint32_t bits);
     void setStatusNumbers(std::uint32_t first, std::uint32_t second);
@@ -78,6 +80,9 @@ private:
     BoardState board_;
     FaultPlan faults_;
     std::vector<std::string> received_;
+    // Answering time (see VirtualRegulator::answeringTime).
+    std::optional<Clock::time_point> answeringSince_;
+    Clock::duration answering_{};
     PtyEndpoint pty_;
     std::string portPath_;
     OutputQueue output_;

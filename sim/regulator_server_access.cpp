@@ -52,6 +52,13 @@ void RegulatorServer::clearReceived()
 {
     std::lock_guard lock(mutex_);
     received_.clear();
+    answering_ = {};
+}
+
+std::chrono::nanoseconds RegulatorServer::answeringTime() const
+{
+    std::lock_guard lock(mutex_);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(answering_);
 }
 
 std::uint32_t RegulatorServer::registerBits(int reg) const

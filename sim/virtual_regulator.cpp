@@ -35,6 +35,7 @@ std::vector<std::string> VirtualRegulator::receivedCommands() const
     return impl_->server.receivedCommands();
 }
 void VirtualRegulator::clearReceived() { impl_->server.clearReceived(); }
+std::chrono::nanoseconds VirtualRegulator::answeringTime() const { return impl_->server.answeringTime(); }
 std::uint32_t VirtualRegulator::registerBits(int reg) const { return impl_->server.registerBits(reg); }
 void VirtualRegulator::setRegisterBits(int reg, std::uint32_t bits)
 {

@@ -3,6 +3,7 @@
 // end to end without hardware.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,6 +75,10 @@ public:
     // Observation for tests.
     std::vector<std::string> receivedCommands() const;   // lines received, without CR/LF
     void clearReceived();
+    // Time spent answering: from reading a command to writing the last byte
+    // of what it caused, summed over commands (pacing included); the rest
+    // of a conversation's time is the client's. Zeroed by clearReceived().
+    std::chrono::nanoseconds answeringTime() const;
     std::uint32_t registerBits(int reg) const;           // raw 32-bit content
     // The two numbers the next "$S"/"$SC" answers (alarms raised, lines not
     // understood); "$SC" clears them.
