@@ -6,6 +6,19 @@
 
 namespace {
 
+constexpr std::size_t kPrefetchColumns = 6;
+
+template <class T>
+void prefetch(const T* a, const T* b) {
+#if defined(__GNUC__)
+    __builtin_prefetch(a);
+    __builtin_prefetch(b);
+#else
+    (void)a;
+    (void)b;
+#endif
+}
+
 // Rows in one block of `level` (-1: a single row).
 constexpr std::size_t rowsOf(int level) {
     return level < 0 ? 1 : TrendIndex::kBlockRows << (TrendIndex::kFanOutBits * level);
@@ -96,6 +109,50 @@ void TrendIndex::scan(LogColumn column, std::size_t from, std::size_t to, TrendC
     out.max = hi;
 }
 
+int TrendIndex::runsOf(int levelCount, std::size_t from, std::size_t to, Run* runs) const {
+    int n = 0;
+    std::size_t r = from;
+    int level = -1;
+    auto runTo = [&](int lv, std::size_t start) {
+        if (r > start && n < kMaxRuns) runs[n++] = {lv, start / rowsOf(lv), r / rowsOf(lv)};
+    };
+    while (level + 1 < levelCount) {
+        const std::size_t up = rowsOf(level + 1);
+        const std::size_t start = r;
+        while (r % up != 0 && r + rowsOf(level) <= to) r += rowsOf(level);
+        runTo(level, start);
+        if (r % up != 0 || r + up > to) break;
+        ++level;
+    }
+    for (; level >= -1; --level) {
+        const std::size_t start = r;
+        r += (to - r) / rowsOf(level) * rowsOf(level);
+        runTo(level, start);
+    }
+    return n;
+}
+
+void TrendIndex::foldRuns(LogColumn column, const Run* runs, int count, float& lo, float& hi) const {
+    const float* values = log_->column(column).data();
+    const Levels& levels = levels_[static_cast<int>(column)];
+    for (int i = 0; i < count; ++i) {
+        const Run& run = runs[i];
+        if (run.level < 0) {
+            for (std::size_t r = run.begin; r < run.end; ++r) {
+                const float v = values[r];  // NaN fails both comparisons
+                if (v < lo) lo = v;
+                if (v > hi) hi = v;
+            }
+        } else {
+            const Block* blocks = levels[static_cast<std::size_t>(run.level)].data();
+            for (std::size_t b = run.begin; b < run.end; ++b) {
+                lo = std::min(lo, blocks[b].min);
+                hi = std::max(hi, blocks[b].max);
+            }
+        }
+    }
+}
+
 std::vector<std::size_t> TrendIndex::columnBounds(double t0, double t1, int width) const {
     std::vector<std::size_t> bounds;
     if (!log_ || width <= 0 || !(t1 > t0)) return bounds;
@@ -132,24 +189,65 @@ std::vector<TrendColumn> TrendIndex::columns(LogColumn column, double t0, double
 }
 
 std::vector<TrendColumn> TrendIndex::columns(LogColumn column, const std::vector<std::size_t>& bounds) const {
-    std::vector<TrendColumn> out(bounds.empty() ? 0 : bounds.size() - 1);
-    if (!log_ || column == LogColumn::Count) return out;
-    const std::vector<float>& values = log_->column(column);
-    for (std::size_t x = 0; x < out.size(); ++x) {
-        const std::size_t begin = bounds[x], end = bounds[x + 1];
-        TrendColumn& c = out[x];
-        // First and last finite values; extremes of everything between.
-        std::size_t first = begin;
-        while (first < end && std::isnan(values[first])) ++first;
-        if (first == end) continue;
-        std::size_t last = end - 1;
-        while (std::isnan(values[last])) --last;
-        c.any = true;
-        c.first = values[first];
-        c.last = values[last];
-        c.min = std::numeric_limits<float>::infinity();
-        c.max = -c.min;
-        scan(column, first, last + 1, c);
+    std::vector<std::vector<TrendColumn>> all = columns(std::vector<LogColumn>{column}, bounds);
+    return std::move(all.front());
+}
+
+std::vector<std::vector<TrendColumn>> TrendIndex::columns(const std::vector<LogColumn>& logColumns,
+                                                          const std::vector<std::size_t>& bounds) const {
+    const std::size_t width = bounds.empty() ? 0 : bounds.size() - 1;
+    std::vector<std::vector<TrendColumn>> out(logColumns.size(), std::vector<TrendColumn>(width));
+    if (!log_ || width == 0 || log_->rowCount() == 0) return out;
+    // The blocks of every pixel column, found once; then each channel in
+    // turn, so that its values and blocks are read in order.
+    std::vector<Run> runs;
+    runs.reserve(width * 12);
+    std::vector<std::size_t> runStart(width + 1);
+    const int levelCount = static_cast<int>(levels_[0].size());
+    Run split[kMaxRuns];
+    for (std::size_t x = 0; x < width; ++x) {
+        runStart[x] = runs.size();
+        if (bounds[x] < bounds[x + 1]) {
+            const int n = runsOf(levelCount, bounds[x], bounds[x + 1], split);
+            runs.insert(runs.end(), split, split + n);
+        }
+    }
+    runStart[width] = runs.size();
+    for (std::size_t i = 0; i < logColumns.size(); ++i) {
+        const LogColumn column = logColumns[i];
+        if (column == LogColumn::Count) continue;
+        const std::vector<float>& values = log_->column(column);
+        const Block* finest = levels_[static_cast<int>(column)].front().data();
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::size_t begin = bounds[x], end = bounds[x + 1];
+            // Zoomed out, the rows a column reads at its two edges lie a
+            // page or more apart: ask for those of a later column now, so
+            // that they are in the cache when it comes.
+            if (x + kPrefetchColumns < width && bounds[x + kPrefetchColumns] < bounds[x + kPrefetchColumns + 1]) {
+                const std::size_t a = bounds[x + kPrefetchColumns], b = bounds[x + kPrefetchColumns + 1] - 1;
+                prefetch(values.data() + a, values.data() + b);
+                prefetch(finest + a / kBlockRows, finest + b / kBlockRows);
+            }
+            if (begin >= end) continue;
+            TrendColumn& c = out[i][x];
+            // First and last finite values; extremes of everything between.
+            std::size_t first = begin;
+            while (first < end && std::isnan(values[first])) ++first;
+            if (first == end) continue;
+            std::size_t last = end - 1;
+            while (std::isnan(values[last])) --last;
+            c.any = true;
+            c.first = values[first];
+            c.last = values[last];
+            c.min = std::numeric_limits<float>::infinity();
+            c.max = -c.min;
+            if (first != begin || last + 1 != end) {
+                scan(column, first, last + 1, c);  // a gap at an edge: its own rows
+                continue;
+            }
+            foldRuns(column, runs.data() + runStart[x], static_cast<int>(runStart[x + 1] - runStart[x]), c.min,
+                     c.max);
+        }
     }
     return out;
 }

@@ -33,6 +33,11 @@ public:
     // [bounds[x], bounds[x + 1]).
     std::vector<std::size_t> columnBounds(double t0, double t1, int width) const;
     std::vector<TrendColumn> columns(LogColumn column, const std::vector<std::size_t>& bounds) const;
+    // Every given log column at once over the same bounds: the rows of each
+    // pixel column are split into blocks once for all of them. Element i
+    // holds what columns(logColumns[i], bounds) gives.
+    std::vector<std::vector<TrendColumn>> columns(const std::vector<LogColumn>& logColumns,
+                                                  const std::vector<std::size_t>& bounds) const;
 
     // Smallest and largest value of a column over the whole log (for
     // scaling a channel to its own range); false when it has none.
@@ -48,6 +53,17 @@ public:
 
 private:
     struct Block { float min, max; };
+    // A run of whole pieces of one level (-1: single rows), [begin, end)
+    // counted in pieces of that level.
+    struct Run {
+        int level;
+        std::size_t begin, end;
+    };
+    static constexpr int kMaxRuns = 48;
+    // Rows [from, to) as runs of the largest whole blocks inside: the same
+    // pieces scan() takes. Returns the count written to `runs`.
+    int runsOf(int levelCount, std::size_t from, std::size_t to, Run* runs) const;
+    void foldRuns(LogColumn column, const Run* runs, int count, float& lo, float& hi) const;
     using Levels = std::vector<std::vector<Block>>;  // finest first
     const LogData* log_ = nullptr;
     std::array<Levels, kLogRealColumns> levels_;

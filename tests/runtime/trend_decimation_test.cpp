@@ -1,4 +1,5 @@
 // Pixel-column decimation of long logs: extremes are never lost.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -69,4 +70,56 @@ TEST(TrendDecimation, ZoomedInColumnsHoldFirstAndLastAndEmptyColumnsStayEmpty) {
     // Outside the log: nothing.
     for (const TrendColumn& c : index.columns(LogColumn::frTa, 100, 200, 50)) EXPECT_FALSE(c.any);
     EXPECT_TRUE(index.columns(LogColumn::Count, 0, 10, 50)[0].any == false);
+}
+
+// Every pixel column of several channels read at once holds exactly what
+// its rows hold (first and last number, smallest and largest), whatever
+// block boundaries its rows cross, with gaps (not a number) at its edges.
+TEST(TrendDecimation, ColumnsOfManyChannelsAgreeWithTheirRows) {
+    const std::size_t rows = 20000;
+    std::string text = "START LOGG - 12/08/26 : 10:00:00\n";
+    char row[200];
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (std::size_t i = 0; i < rows; ++i) {
+        const float a = static_cast<float>(next() % 2000) / 10.0f - 100.0f;
+        const bool gap = next() % 7 == 0;
+        const int n = std::snprintf(row, sizeof row,
+                                    "%08zu\t0000\t00\t00\t%g\t0\t0\t0\t0\t0\t0\t0\t0\t%s\t0\t0\t0\t0\t0\t0\t0\t0\t0\n", i, a,
+                                    gap ? "nan" : std::to_string(static_cast<float>(next() % 500)).c_str());
+        text.append(row, static_cast<std::size_t>(n));
+    }
+    LogReadResult r = readLogText(text.data(), text.size());
+    ASSERT_TRUE(r.ok);
+    const LogData& log = r.data;
+    ASSERT_EQ(log.rowCount(), rows);
+    const auto& gaps = log.column(LogColumn::frTa);
+    ASSERT_GT(std::count_if(gaps.begin(), gaps.end(), [](float v) { return std::isnan(v); }), 1000);
+    const TrendIndex index(log);
+    const std::vector<LogColumn> channels{LogColumn::fgTc, LogColumn::frTa};
+    for (int width : {7, 333, 1920}) {
+        const auto bounds = index.columnBounds(0.3, log.seconds(rows - 1) - 0.2, width);
+        const auto all = index.columns(channels, bounds);
+        for (std::size_t i = 0; i < channels.size(); ++i) {
+            const std::vector<float>& values = log.column(channels[i]);
+            for (int x = 0; x < width; ++x) {
+                float lo = INFINITY, hi = -INFINITY, first = NAN, last = NAN;
+                for (std::size_t r0 = bounds[x]; r0 < bounds[x + 1]; ++r0) {
+                    const float v = values[r0];
+                    if (std::isnan(v)) continue;
+                    if (std::isnan(first)) first = v;
+                    last = v;
+                    lo = std::min(lo, v);
+                    hi = std::max(hi, v);
+                }
+                const TrendColumn& c = all[i][static_cast<std::size_t>(x)];
+                ASSERT_EQ(c.any, !std::isnan(first)) << width << " " << i << " " << x;
+                if (!c.any) continue;
+                ASSERT_EQ(c.min, lo) << width << " " << i << " " << x;
+                ASSERT_EQ(c.max, hi) << width << " " << i << " " << x;
+                ASSERT_EQ(c.first, first);
+                ASSERT_EQ(c.last, last);
+            }
+        }
+    }
 }

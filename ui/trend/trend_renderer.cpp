@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPaintDevice>
+#include <cstring>
 
 #include "ui/trend/trend_painter.h"
 
@@ -37,7 +38,8 @@ void TrendRenderer::paint(QPainter& p, const QRect& area, const TrendState& s) {
     if (scene_ != scene) {
         // The base is drawn at the device's resolution, with the area's
         // top left corner at (0, 0).
-        base_ = QImage((area.size().toSizeF() * scene.pixelRatio).toSize(), QImage::Format_RGB32);
+        const QSize pixels = (area.size().toSizeF() * scene.pixelRatio).toSize();
+        if (base_.size() != pixels) base_ = QImage(pixels, QImage::Format_RGB32);  // else its pages are reused
         base_.setDevicePixelRatio(scene.pixelRatio);
         QPainter q(&base_);
         q.setFont(p.font());
@@ -46,13 +48,18 @@ void TrendRenderer::paint(QPainter& p, const QRect& area, const TrendState& s) {
         q.end();
         hasPlot_ = trendHasPlot(plot, s);
         markers_ = hasPlot_ ? trendMarkers(plot, s, fm) : std::vector<TrendMarker>{};
-        layer_ = hasPlot_ ? trendTraceLayer(area, plot, s, markers_) : QImage();
+        if (hasPlot_) trendTraceLayer(layer_, area, plot, s, markers_);
         scene_ = std::move(scene);
         pictureValid_ = false;
         ++layerBuilds_;
     }
     if (!pictureValid_ || selection_ != s.selection) {
-        picture_ = base_.copy();
+        if (picture_.size() == base_.size() && picture_.format() == base_.format() && !picture_.isNull()) {
+            std::memcpy(picture_.bits(), base_.constBits(), static_cast<std::size_t>(base_.sizeInBytes()));
+            picture_.setDevicePixelRatio(base_.devicePixelRatio());
+        } else {
+            picture_ = base_.copy();
+        }
         if (hasPlot_) {
             QPainter q(&picture_);
             q.setFont(p.font());

@@ -13,7 +13,7 @@ namespace {
 int yOf(const QRect& plot, float v, float lo, float hi) {
     if (!(hi != lo) || std::isnan(v)) return plot.center().y();
     const double f = std::clamp((v - lo) / static_cast<double>(hi - lo), -0.02, 1.02);
-    return plot.bottom() - static_cast<int>(std::lround(f * (plot.height() - 1)));
+    return plot.bottom() - static_cast<int>(std::floor(f * (plot.height() - 1) + 0.5));
 }
 
 // Rows of one channel in one pixel column of the layer, both ends included;
@@ -24,10 +24,8 @@ struct Span {
 
 // Many rows a column: each column is one vertical span from the last value
 // of the column before through its own min and max, `width` pixels wide.
-std::vector<Span> channelSpans(const QRect& plot, const TrendState& s, int ch, const std::vector<std::size_t>& bounds) {
-    const TrendChannel& c = s.channels[ch];
+std::vector<Span> channelSpans(const QRect& plot, const TrendState& s, int ch, const std::vector<TrendColumn>& cols) {
     const auto [lo, hi] = s.range(ch);
-    const std::vector<TrendColumn> cols = s.index->columns(c.column, bounds);
     const int w = std::max(1, s.penWidth);
     const int top = plot.top(), height = plot.height();
     std::vector<Span> spans(cols.size());
@@ -53,41 +51,105 @@ std::vector<Span> channelSpans(const QRect& plot, const TrendState& s, int ch, c
     return spans;
 }
 
-// Writes the spans into the layer a tile of columns at a time: each column
-// is filled in a small column-major buffer (a run of memory per span, every
-// channel in turn, so the lowest channel wins), then the tile goes into the
-// layer a row at a time.
+// The rows of one pixel column already painted: sorted, disjoint runs.
+class CoveredRows {
+public:
+    void clear() { runs_.clear(); }
+    // Calls paint(a, b) for each part of [y0, y1] not covered yet, then
+    // covers the whole of it.
+    template <class Paint>
+    void add(int y0, int y1, Paint&& paint) {
+        int y = y0;
+        std::size_t i = 0;
+        while (i < runs_.size() && runs_[i].second < y0) ++i;
+        const std::size_t first = i;
+        for (; i < runs_.size() && runs_[i].first <= y1; ++i) {
+            if (runs_[i].first > y) paint(y, runs_[i].first - 1);
+            y = std::max(y, runs_[i].second + 1);
+        }
+        if (y <= y1) paint(y, y1);
+        // Merge [y0, y1] with the runs it touches, runs [first, i).
+        const int lo = first < i ? std::min(y0, runs_[first].first) : y0;
+        const int hi = first < i ? std::max(y1, runs_[i - 1].second) : y1;
+        runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first), runs_.begin() + static_cast<std::ptrdiff_t>(i));
+        runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(first), {lo, hi});
+    }
+    const std::vector<std::pair<int, int>>& runs() const { return runs_; }
+
+private:
+    std::vector<std::pair<int, int>> runs_;
+};
+
+// Writes the spans into the layer a tile of 16 columns at a time, so that
+// the lowest channel wins. A tile whose spans are short (a quiet log: a few
+// pixels a channel) is written straight into the layer, channel 18 first:
+// neighbouring columns touch the same rows, so the writes stay in the cache.
+// A tile of long spans (noise over the whole height) is painted channel 0
+// first, each later channel only where no earlier one is, so that each pixel
+// is written once however many spans cover it, into a small column-major
+// buffer that then goes into the layer a row at a time instead of a pixel
+// per row.
 void fillSpans(QImage& layer, const QRect& plot, const std::vector<std::vector<Span>>& spans,
                const std::vector<QRgb>& colours, int penWidth) {
     constexpr int kTile = 16;
     const int width = plot.width(), height = plot.height();
-    const int stride = height + 16;  // keeps the tile's columns off the same cache sets
-    std::vector<QRgb> tile(static_cast<std::size_t>(kTile) * stride);
+    const int tileStride = height + 16;  // keeps the tile's columns off the same cache sets
+    std::vector<QRgb> tile(static_cast<std::size_t>(kTile) * tileStride);
     const int w = std::max(1, penWidth);
+    const qsizetype stride = layer.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    QRgb* origin = reinterpret_cast<QRgb*>(layer.bits()) + plot.top() * stride + plot.left();
+    CoveredRows covered;
+    // Paints column x through `put(y0, y1, colour)`; returns the rows covered.
+    auto paintColumn = [&](int x, auto&& put) -> const std::vector<std::pair<int, int>>& {
+        covered.clear();
+        for (std::size_t ch = 0; ch < spans.size(); ++ch)
+            for (int from = std::max(0, x - w + 1); from <= x; ++from) {
+                const Span& sp = spans[ch][from];
+                if (sp.y0 <= sp.y1) covered.add(sp.y0, sp.y1, [&](int a, int b) { put(a, b, colours[ch]); });
+            }
+        return covered.runs();
+    };
     for (int x0 = 0; x0 < width; x0 += kTile) {
         const int n = std::min(kTile, width - x0);
         int top = height, bottom = -1;
+        long pixels = 0;
         for (const auto& channel : spans)
             for (int x = std::max(0, x0 - w + 1); x < x0 + n; ++x)
                 if (channel[x].y0 <= channel[x].y1) {
                     top = std::min(top, channel[x].y0);
                     bottom = std::max(bottom, channel[x].y1);
+                    pixels += channel[x].y1 - channel[x].y0 + 1;
                 }
         if (bottom < top) continue;
+        if (pixels * 4 < static_cast<long>(bottom - top + 1) * n) {
+            // Few pixels: channel 18 first, each later one over it.
+            for (int i = 0; i < n; ++i) {
+                QRgb* column = origin + x0 + i;
+                for (std::size_t ch = spans.size(); ch-- > 0;)
+                    for (int from = std::max(0, x0 + i - w + 1); from <= x0 + i; ++from) {
+                        const Span& sp = spans[ch][from];
+                        for (int y = sp.y0; y <= sp.y1; ++y) column[y * stride] = colours[ch];
+                    }
+            }
+            continue;
+        }
         for (int i = 0; i < n; ++i) {
-            QRgb* column = tile.data() + static_cast<std::ptrdiff_t>(i) * stride;
-            std::fill(column + top, column + bottom + 1, QRgb(0));
-            // Channel 18 first: each later one paints over it.
-            for (std::size_t ch = spans.size(); ch-- > 0;)
-                for (int x = std::max(0, x0 + i - w + 1); x <= x0 + i; ++x) {
-                    const Span& sp = spans[ch][x];
-                    if (sp.y0 <= sp.y1) std::fill(column + sp.y0, column + sp.y1 + 1, colours[ch]);
-                }
+            QRgb* column = tile.data() + static_cast<std::ptrdiff_t>(i) * tileStride;
+            const auto& runs = paintColumn(x0 + i, [&](int a, int b, QRgb colour) {
+                std::fill(column + a, column + b + 1, colour);
+            });
+            // What no span covers stays clear (0: not copied).
+            int y = top;
+            for (const auto& [a, b] : runs) {
+                if (a > y) std::fill(column + y, column + a, QRgb(0));
+                y = b + 1;
+            }
+            if (y <= bottom) std::fill(column + y, column + bottom + 1, QRgb(0));
         }
         for (int y = top; y <= bottom; ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(layer.scanLine(plot.top() + y)) + plot.left() + x0;
+            QRgb* line = origin + y * stride + x0;
             const QRgb* from = tile.data() + y;
-            for (int i = 0; i < n; ++i, from += stride)
+            for (int i = 0; i < n; ++i, from += tileStride)
                 if (*from) line[i] = *from;
         }
     }
@@ -130,9 +192,18 @@ void paintTrendMarkerLabels(QPainter& p, const QRect& plot, const std::vector<Tr
 
 QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& s,
                        const std::vector<TrendMarker>& markers) {
+    QImage layer;
+    trendTraceLayer(layer, area, plot, s, markers);
+    return layer;
+}
+
+void trendTraceLayer(QImage& layer, const QRect& area, const QRect& plot, const TrendState& s,
+                     const std::vector<TrendMarker>& markers) {
     // As large as the area, so that lines running out of the plot are cut
-    // by the clip exactly as when drawn straight onto the area.
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    // by the clip exactly as when drawn straight onto the area. A layer of
+    // that size is reused: a new one costs its pages again.
+    if (layer.size() != area.size() || layer.format() != QImage::Format_ARGB32_Premultiplied)
+        layer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     QPainter p(&layer);
     p.translate(-area.topLeft());
@@ -148,16 +219,23 @@ QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& s
     if (rowsPerPixel >= 2) {
         p.end();
         const std::vector<std::size_t> bounds = s.index->columnBounds(s.t0, s.t1, plot.width());
-        std::vector<std::vector<Span>> spans;
-        std::vector<QRgb> colours;
+        std::vector<int> drawn;
+        std::vector<LogColumn> logColumns;
         for (int ch = 0; ch < kGraphChannelCount; ++ch) {
             const TrendChannel& c = s.channels[ch];
             if (!c.enabled || c.column == LogColumn::Count) continue;
-            spans.push_back(channelSpans(plot, s, ch, bounds));
-            colours.push_back(c.colour.rgb());  // opaque, never 0
+            drawn.push_back(ch);
+            logColumns.push_back(c.column);
+        }
+        const std::vector<std::vector<TrendColumn>> columns = s.index->columns(logColumns, bounds);
+        std::vector<std::vector<Span>> spans;
+        std::vector<QRgb> colours;
+        for (std::size_t i = 0; i < drawn.size(); ++i) {
+            spans.push_back(channelSpans(plot, s, drawn[i], columns[i]));
+            colours.push_back(s.channels[drawn[i]].colour.rgb());  // opaque, never 0
         }
         if (!bounds.empty()) fillSpans(layer, plot.translated(-area.topLeft()), spans, colours, s.penWidth);
-        return layer;
+        return;
     }
 
     // Zoomed in: every row, joined, a gap where blocks part; segments drawn
@@ -189,5 +267,4 @@ QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& s
         }
         p.drawLines(lines);
     }
-    return layer;
 }

@@ -28,3 +28,6 @@ void paintTrendMarkerLabels(QPainter& painter, const QRect& plot, const std::vec
 // drawn there with the plot's clip.
 QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& state,
                        const std::vector<TrendMarker>& markers);
+// The same into `layer`, whose memory is reused when it has the size.
+void trendTraceLayer(QImage& layer, const QRect& area, const QRect& plot, const TrendState& state,
+                     const std::vector<TrendMarker>& markers);
