@@ -55,7 +55,7 @@ std::string Ser2netServer::program() {
     return {};
 }
 
-int Ser2netServer::freePort() {
+int Ser2netServer::freePort(int* heldFd) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -65,7 +65,9 @@ int Ser2netServer::freePort() {
     if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
         port = ntohs(address.sin_port);
-    if (fd >= 0)
+    if (heldFd != nullptr && port > 0)
+        *heldFd = fd;
+    else if (fd >= 0)
         close(fd);
     return port;
 }
@@ -102,15 +104,25 @@ bool Ser2netServer::start(const std::vector<Ser2netPort>& ports, std::string* er
     tcpPorts_.clear();
     std::ofstream config(dir_ / "ser2net.yaml", std::ios::trunc);
     config << "%YAML 1.1\n---\n";
+    // Every port is held by a socket of its own until all are chosen: a
+    // port let go at once may be handed out again for the next one.
+    std::vector<int> held;
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        const int port = freePort();
-        // Two ports taken from the same moment must differ.
-        for (int taken : tcpPorts_)
-            if (taken == port) {
-                if (error) *error = "no free TCP port";
-                return false;
-            }
+        int fd = -1;
+        const int port = freePort(&fd);
+        held.push_back(fd);
+        if (port <= 0) {
+            for (int h : held)
+                if (h >= 0) close(h);
+            if (error) *error = "no free TCP port";
+            return false;
+        }
         tcpPorts_.push_back(port);
+    }
+    for (int h : held)
+        if (h >= 0) close(h);
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const int port = tcpPorts_[i];
         config << "connection: &board" << i << "\n"
                << "  accepter: " << (ports[i].rfc2217 ? "telnet(rfc2217),tcp," : "tcp,")
                << "127.0.0.1," << port << "\n"

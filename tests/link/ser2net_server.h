@@ -29,8 +29,10 @@ public:
 
     // The ser2net program, or "" when it is not installed.
     static std::string program();
-    // A TCP port on 127.0.0.1 that nothing listens on right now.
-    static int freePort();
+    // A TCP port on 127.0.0.1 that nothing listens on right now; with
+    // `heldFd` its socket stays open (bound, not listening) for the caller
+    // to close, so that the next call gets another port.
+    static int freePort(int* heldFd = nullptr);
 
     // Chooses the ports, writes the configuration and starts ser2net;
     // returns once every port listens (or false with the reason).
