@@ -13,7 +13,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl
           nlohmann-json3-dev libx11-dev)
 if [ "${SETUP_FOR:-test}" != run ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils poppler-utils
-             fonts-liberation2 clang libclang-rt-14-dev llvm groff-base locales ser2net)
+             fonts-liberation2 clang libclang-rt-14-dev llvm lld groff-base locales ser2net)
 fi
 missing=()
 for p in "${packages[@]}"; do
