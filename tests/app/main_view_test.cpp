@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -304,18 +305,28 @@ TEST_F(MainViewTest, FileDialogsOpenWhereTheLastFileOfTheirKindWasChosen) {
             if (file.isEmpty()) {
                 dialog->reject();
             } else {
-                dialog->selectFile(file);
+                // Typed into the name field: selectFile() leaves the field as it
+                // is once the field has the focus, which comes when it comes.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(file);
+                else
+                    dialog->selectFile(file);
                 static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept, protected there
             }
         });
         poll->start(10);
     };
+    // The commands as the menus show them (a disabled action does not trigger).
+    view->updateCommandUi();
+    ASSERT_TRUE(enabled(cmd::LogStart));
     QString openedIn;
     answer(parameters.filePath("bench.tq"), &openedIn);
     frame->command(cmd::FileSaveAs)->trigger();
     ASSERT_TRUE(QFileInfo::exists(parameters.filePath("bench.tq")));
     answer(logs.filePath("run.txt"), &openedIn);
     frame->command(cmd::LogStart)->trigger();
+    ASSERT_FALSE(openedIn.isEmpty()) << "the log's file dialog opened";
+    ASSERT_TRUE(enabled(cmd::LogStop));
     frame->command(cmd::LogStop)->trigger();
     ASSERT_TRUE(QFileInfo::exists(logs.filePath("run.txt")));
 
