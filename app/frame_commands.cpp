@@ -67,7 +67,7 @@ const std::vector<MenuLayout>& menuLayout() {
         {"&View", {ViewToolbar, ViewStatusBar, 0, ViewRuntime}},
         {"&Regulator", {Connect, Disconnect, 0, Stop, DownloadParameters, GetParameters,
                         CompareWithRegulator, VerifyAfterDownload, Autotune, 0, SaveToFlash, ReadFromFlash, FlashToDefault, RebootRegulator}},
-        {"&Setup", {GlobalSetup, DownloadFirmware}},
+        {"&Setup", {cmd::GlobalSetup, DownloadFirmware}},
         {"&Loggfile", {LogStart, LogStop}},
         {"&Help", {HelpTopics, 0, AppAbout}},
     };

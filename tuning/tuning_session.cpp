@@ -19,7 +19,7 @@ constexpr std::uint32_t kTrExternal = 0x10;
 constexpr std::uint32_t kLoopMode = 0x100;
 constexpr std::uint32_t kModeOff = 0, kModePower = 1, kModeP = 3, kModePid = 6;
 constexpr std::uint32_t kRunningFlag = 0x01;   // fgtFLAG: the regulator runs
-constexpr std::uint32_t kAlarmBits = ~std::uint32_t{0x0000C001};
+constexpr std::uint32_t kAnyAlarmBits = ~std::uint32_t{0x0000C001};
 constexpr double kDefaultRelayLimit = 40.0;
 constexpr int kRestoreAttempts = 3;
 
@@ -205,7 +205,7 @@ TuningOutcome runTuning(RegisterIo& io, TuningLink& link, const TuningRequest& r
     link.stopStream();
     if (!first)
         return refuse(o, "no runtime samples from the regulator (link lost?)");
-    if (first->g_error & kAlarmBits) {
+    if (first->g_error & kAnyAlarmBits) {
         const std::uint32_t w = first->g_error;
         return refuse(o, "the regulator reports an alarm: "
                              + alarmText(w, static_cast<std::uint16_t>(w & 0xFFFF),

@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int kGenerousMs = 120000;
+constexpr int kRunBoundMs = 120000;  // a whole auto-tune run, under a sanitizer
 
 TEST(AutotuneModel, EntriesReadInTheWindowsUnitAndBadOnesNameTheirField) {
     ParameterSet doc;
@@ -111,7 +111,7 @@ protected:
         view->initialUpdate();
         view->setup().portName = regulator->slavePath();
         view->connection().connectPort();
-        ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, kGenerousMs));
+        ASSERT_TRUE(spinUntil([&] { return view->connection().mode() == ConnectionManager::ModeOnline; }, kRunBoundMs));
         for (int reg = 0; reg <= 96; ++reg) before.push_back(regulator->registerBits(reg));
     }
     void TearDown() override {
@@ -135,7 +135,7 @@ protected:
             script(*d);
             if (d->isVisible()) {
                 d->reject();
-                spinUntil([d] { return !d->isVisible(); }, kGenerousMs);
+                spinUntil([d] { return !d->isVisible(); }, kRunBoundMs);
             }
         });
         poll.start();
@@ -147,7 +147,7 @@ protected:
             EXPECT_EQ(regulator->registerBits(reg), before[reg]) << "register " << reg;
         EXPECT_EQ(view->connection().mode(), ConnectionManager::ModeOnline);
         const auto samples = view->connection().samplesReceived();
-        EXPECT_TRUE(spinUntil([&] { return view->connection().samplesReceived() > samples + 5; }, kGenerousMs))
+        EXPECT_TRUE(spinUntil([&] { return view->connection().samplesReceived() > samples + 5; }, kRunBoundMs))
             << "the window's stream runs again";
     }
 
@@ -169,7 +169,7 @@ TEST_F(AutotuneWindowTest, ARunProposesConstantsThatGoIntoTheDocumentAndRestores
         EXPECT_FALSE(d.button(AutotuneDialog::Apply)->isEnabled());
         d.button(AutotuneDialog::Start)->click();
         EXPECT_EQ(d.button(AutotuneDialog::Close)->text(), "Cancel");
-        ASSERT_TRUE(spinUntil([&] { return !d.running(); }, kGenerousMs));
+        ASSERT_TRUE(spinUntil([&] { return !d.running(); }, kRunBoundMs));
         ASSERT_TRUE(d.model().canApply()) << d.resultLabel()->text().toStdString() << " / "
                                           << d.progressLabel()->text().toStdString();
         EXPECT_TRUE(d.resultLabel()->text().startsWith("Ultimate gain ")) << d.resultLabel()->text().toStdString();
@@ -189,10 +189,10 @@ TEST_F(AutotuneWindowTest, ARunProposesConstantsThatGoIntoTheDocumentAndRestores
 TEST_F(AutotuneWindowTest, CancelStopsTheRunAndRestoresTheRegulator) {
     runDialog([&](AutotuneDialog& d) {
         d.button(AutotuneDialog::Start)->click();
-        ASSERT_TRUE(spinUntil([&] { return d.chart()->trace().points.size() > 40; }, kGenerousMs));
+        ASSERT_TRUE(spinUntil([&] { return d.chart()->trace().points.size() > 40; }, kRunBoundMs));
         d.button(AutotuneDialog::Close)->click();   // "Cancel" while running
         EXPECT_TRUE(d.isVisible()) << "the dialog waits for the regulator to be restored";
-        EXPECT_TRUE(spinUntil([&] { return !d.isVisible(); }, kGenerousMs));
+        EXPECT_TRUE(spinUntil([&] { return !d.isVisible(); }, kRunBoundMs));
         EXPECT_FALSE(d.model().canApply());
     });
     expectRegulatorAsBefore();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kPt100 = 4;
 
 class CompareEndToEnd : public ::testing::Test {
 protected:

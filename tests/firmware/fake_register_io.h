@@ -13,6 +13,9 @@
 #include "link/serial_manager.h"
 #include "params/register_transfer.h"
 
+// Index of the PT100 preset in the sensor library.
+constexpr int kPt100 = 4;
+
 class FakeRegisterIo : public RegisterIo {
 public:
     int writeRegister(int reg, float value, bool hex) override {

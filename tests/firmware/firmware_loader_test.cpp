@@ -7,6 +7,7 @@
 #include "firmware/firmware_update_session.h"
 #include "hex_text.h"
 
+using hextest::Loaded;
 using hextest::TempFile;
 
 namespace {
@@ -31,11 +32,6 @@ public:
     int hooks = 0;
 };
 
-struct Loaded {
-    explicit Loaded(const std::string& text) : file(text) { reader.open(file.path()); }
-    TempFile file;
-    IntelHexFile reader;
-};
 
 class FirmwareLoaderTest : public ::testing::Test {
 protected:

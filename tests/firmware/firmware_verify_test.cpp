@@ -7,6 +7,8 @@
 #include "firmware/written_image.h"
 #include "hex_text.h"
 
+using hextest::Loaded;
+
 namespace {
 
 std::vector<std::uint8_t> pattern(std::size_t n, unsigned seed) {
@@ -26,11 +28,6 @@ public:
     std::vector<std::string> statuses;
 };
 
-struct Loaded {
-    explicit Loaded(const std::string& text) : file(text) { reader.open(file.path()); }
-    hextest::TempFile file;
-    IntelHexFile reader;
-};
 
 // Run against both readings of "d01": the address moves past the words read,
 // or it stays where it was.

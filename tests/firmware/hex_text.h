@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "firmware/intel_hex_file.h"
+
 namespace hextest {
 
 // One record line with its checksum and a line feed.
@@ -35,6 +37,13 @@ public:
 private:
     std::string dir_;
     std::string path_;
+};
+
+// An image written to a temporary file and opened by the reader.
+struct Loaded {
+    explicit Loaded(const std::string& text) : file(text) { reader.open(file.path()); }
+    TempFile file;
+    IntelHexFile reader;
 };
 
 }  // namespace hextest

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kPt100 = 4;   // preset index
 
 class RegisterCompareTest : public ::testing::Test {
 protected:

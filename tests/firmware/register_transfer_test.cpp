@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kPt100 = 4;   // preset index
 
 class CountingView : public DocumentView {
 public:

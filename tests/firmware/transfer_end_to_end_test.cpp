@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kPt100 = 4;
 
 // The register number of "$R12=...", "$RN12?" and the like.
 int registerOf(const std::string& command) {

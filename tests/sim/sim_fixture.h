@@ -11,6 +11,9 @@
 
 namespace simtest {
 
+// The version line of a virtual regulator left at its defaults.
+inline const std::string kVersion = "TQ-REG V0.215 virtual";
+
 class SimFixture : public ::testing::Test {
 protected:
     void startSim(sim::SimOptions options = {})

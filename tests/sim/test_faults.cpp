@@ -9,7 +9,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using sim::Fault;
 
-const std::string kVersion = "TQ-REG V0.215 virtual";
 
 class Faults : public SimFixture {
 protected:

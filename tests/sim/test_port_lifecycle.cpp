@@ -10,7 +10,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kVersion = "TQ-REG V0.215 virtual";
 
 std::string uniqueLink(const char* name)
 {

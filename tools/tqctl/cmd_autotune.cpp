@@ -6,13 +6,13 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "interrupt_scope.h"
 #include "link/serial_manager.h"
 #include "params/parameter_assign.h"
 #include "params/register_io_serial.h"
@@ -24,7 +24,6 @@
 namespace tqctl {
 namespace {
 
-constexpr int kExitFileError = 1;
 constexpr int kExitRefused = 10;
 constexpr int kExitAborted = 11;
 constexpr int kExitNotRestored = 12;
@@ -37,8 +36,6 @@ const Command kAutotune{
     "[--json] [--apply FILE.tq]",
     "find kP, kI and kD from a relay experiment on the regulator", runAutotune};
 
-std::atomic<bool> cancelled{false};
-void onInterrupt(int) { cancelled.store(true); }
 
 struct Options {
     tuning::TuningRequest request;
@@ -209,10 +206,8 @@ int runAutotune(Context& ctx, const std::vector<std::string>& args)
         if (opt.json) printJson(o, opt, ctx.portPath(), opened, "");
         return opened;
     }
-    cancelled.store(false);
-    const auto previousInt = std::signal(SIGINT, onInterrupt);
-    const auto previousTerm = std::signal(SIGTERM, onInterrupt);
     {
+        InterruptScope interrupt;
         SerialRegisterIo io(ctx.link());
         tuning::SerialTuningLink link(ctx.link());
         o = tuning::runTuning(io, link, opt.request,
@@ -220,10 +215,8 @@ int runAutotune(Context& ctx, const std::vector<std::string>& args)
                                   std::fprintf(out, "%s\n", tuning::progressText(p).c_str());
                                   std::fflush(out);
                               },
-                              &cancelled);
+                              &InterruptScope::flag());
     }
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
     ctx.closeLink();
 
     int code = 0;

@@ -23,7 +23,6 @@ namespace tqctl {
 namespace {
 
 constexpr int kExitNoBoard = 1;
-constexpr int kExitFileError = 1;
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitVerifyFailed = 2;
 constexpr std::uint32_t kDefaultBootBaud = 115200;   // BOOTSPEED default

@@ -3,13 +3,14 @@
 // sample, and the stop lines at the end (after --seconds, or on Ctrl-C).
 #include <atomic>
 #include <chrono>
-#include <csignal>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "command.h"
+#include "interrupt_scope.h"
 #include "link/serial_manager.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_log.h"
@@ -23,8 +24,6 @@ int runLog(Context& ctx, const std::vector<std::string>& args);
 const Command kLog{"log", "log FILE [--seconds N] [--rate 0..3] [--limit]",
                    "record a runtime log file (rate: 20, 10, 1, 0.1 samples/sec)", runLog};
 
-std::atomic<bool> interrupted{false};
-void onInterrupt(int) { interrupted.store(true); }
 
 // The log needs no panel.
 class NoPanel : public RuntimeSink {
@@ -115,16 +114,15 @@ int runLog(Context& ctx, const std::vector<std::string>& args)
         fanOut.onNotify(kind, length, text);
     });
 
-    interrupted.store(false);
-    const auto previousInt = std::signal(SIGINT, onInterrupt);
-    const auto previousTerm = std::signal(SIGTERM, onInterrupt);
+    std::optional<InterruptScope> interrupt;
+    interrupt.emplace();
     link.autoSend(7);
     ticker.start();
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     bool reportedLost = false;
     // A port that went away (an unplugged adapter, a closed connection)
     // brings nothing more: the log ends and tqctl says why.
-    while (!interrupted.load() && std::chrono::steady_clock::now() < end && link.isOpen()) {
+    while (!interrupt->requested() && std::chrono::steady_clock::now() < end && link.isOpen()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (lost.exchange(false)) {
             fanOut.resetMissedSampleTicks();
@@ -137,8 +135,7 @@ int runLog(Context& ctx, const std::vector<std::string>& args)
     // Closing joins the worker thread: no line reaches the fan-out after it.
     ctx.closeLink();
     link.setNotify(SerialManager::ClientNotify{});
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
+    interrupt.reset();
     const int rows = log.rowCount();
     const bool written = log.isOpen();
     log.stop();

@@ -8,7 +8,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <csignal>
+#include <optional>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "command.h"
+#include "interrupt_scope.h"
 #include "link/serial_manager.h"
 #include "runtime/runtime_fan_out.h"
 #include "runtime/runtime_ticker.h"
@@ -28,8 +29,6 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args);
 const Command kMonitor{"monitor", "monitor [--seconds N] [--format 6|7] [--fahrenheit] [--service]",
                        "show the live status panel (until Ctrl-C without --seconds)", runMonitor};
 
-std::atomic<bool> interrupted{false};
-void onInterrupt(int) { interrupted.store(true); }
 
 // The panel's texts, written by the fan-out on the worker thread and read
 // by the drawing loop.
@@ -192,9 +191,8 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args)
         fanOut.onNotify(kind, length, text);
     });
 
-    interrupted.store(false);
-    const auto previousInt = std::signal(SIGINT, onInterrupt);
-    const auto previousTerm = std::signal(SIGTERM, onInterrupt);
+    std::optional<InterruptScope> interrupt;
+    interrupt.emplace();
     const bool screen = isatty(STDOUT_FILENO) != 0;
     // On a terminal the note stays under the panel, which is redrawn in place.
     const std::string note = ctx.idleSimulationNote(kMonitor.name);
@@ -208,7 +206,7 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args)
     const auto end = Clock::now() + std::chrono::seconds(seconds);
     auto nextSearch = Clock::now();
     int drawn = -1;
-    while (!interrupted.load() && (seconds == 0 || Clock::now() < end)) {
+    while (!interrupt->requested() && (seconds == 0 || Clock::now() < end)) {
         if (!online.load() && Clock::now() >= nextSearch) {
             nextSearch = Clock::now() + std::chrono::milliseconds(500);
             if (searchStep(link, panel, format)) {
@@ -243,8 +241,7 @@ int runMonitor(Context& ctx, const std::vector<std::string>& args)
     link.autoSendOff();
     ctx.closeLink();  // joins the worker: no line reaches the fan-out after it
     link.setNotify(SerialManager::ClientNotify{});
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
+    interrupt.reset();
     if (screen) std::printf("\n");
     return 0;
 }

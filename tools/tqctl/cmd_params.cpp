@@ -18,13 +18,8 @@
 namespace tqctl {
 namespace {
 
-constexpr int kExitFileError = 1;
 
 
-int fileError(const DocOutcome& outcome) {
-    std::fprintf(stderr, "%s\n", outcome.message.c_str());
-    return kExitFileError;
-}
 
 // ---- output ---------------------------------------------------------------
 
@@ -239,7 +234,7 @@ int runNew(Context&, const std::vector<std::string>& args) {
     doc.OnNewDocument();
     const DocOutcome saved = doc.SaveAs(path);
     if (!saved)
-        return fileError(saved);
+        return fileError(saved.message);
     std::printf("%s written\n", path.c_str());
     return 0;
 }
@@ -263,7 +258,7 @@ int runShow(Context&, const std::vector<std::string>& args) {
     TableView view;
     const DocOutcome opened = openFile(doc, view, path);
     if (!opened)
-        return fileError(opened);
+        return fileError(opened.message);
     if (json)
         printJson(path, doc, view);
     else
@@ -281,7 +276,7 @@ int runSet(Context&, const std::vector<std::string>& args) {
     TableView view;
     const DocOutcome opened = openFile(doc, view, path);
     if (!opened)
-        return fileError(opened);
+        return fileError(opened.message);
 
     // Every assignment goes into copies; the file is written only when all
     // of them are valid.
@@ -312,7 +307,7 @@ int runSet(Context&, const std::vector<std::string>& args) {
     }
     const DocOutcome saved = doc.SaveAs(path);
     if (!saved)
-        return fileError(saved);
+        return fileError(saved.message);
     // What was set, as the file now holds it: "st1 = 25 °C".
     for (std::size_t i = 1; i < args.size(); ++i) {
         const auto eq = args[i].find('=');

@@ -13,7 +13,6 @@
 namespace tqctl {
 namespace {
 
-constexpr int kExitFileError = 1;
 
 // Qt's notes about the session (runtime directory, platform) are not for the
 // operator; only real failures reach the error stream.

@@ -19,7 +19,6 @@
 namespace tqctl {
 namespace {
 
-constexpr int kExitFileError = 1;
 
 
 struct TransferArgs {
@@ -51,10 +50,6 @@ std::string parseArgs(const std::vector<std::string>& args, bool allowService, T
     return out.path.empty() ? "no file name given" : "";
 }
 
-int fileError(const DocOutcome& outcome) {
-    std::fprintf(stderr, "%s\n", outcome.message.c_str());
-    return kExitFileError;
-}
 
 int runDownload(Context& ctx, const std::vector<std::string>& args);
 int runGet(Context& ctx, const std::vector<std::string>& args);
@@ -72,7 +67,7 @@ int runDownload(Context& ctx, const std::vector<std::string>& args) {
     TableView view;
     doc.AddView(&view);
     if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened) {
-        fileError(opened);
+        fileError(opened.message);
         return parsed.verify ? kExitVerifyFileError : kExitFileError;
     }
     if (const int opened = ctx.openLink(); opened != Ok)
@@ -96,7 +91,7 @@ int runGet(Context& ctx, const std::vector<std::string>& args) {
     const bool exists = stat(parsed.path.c_str(), &st) == 0;
     if (exists) {
         if (const DocOutcome opened = doc.OnOpenDocument(parsed.path); !opened)
-            return fileError(opened);
+            return fileError(opened.message);
     } else {
         doc.OnNewDocument();
     }
@@ -110,7 +105,7 @@ int runGet(Context& ctx, const std::vector<std::string>& args) {
     if (exists && !view.hadBlock)
         doc.RemoveView(&view);   // a file without a graph block stays without one
     if (const DocOutcome saved = doc.SaveAs(parsed.path); !saved)
-        return fileError(saved);
+        return fileError(saved.message);
     std::printf("%s written\n", parsed.path.c_str());
     return 0;
 }

@@ -15,6 +15,10 @@ namespace tqctl {
 
 constexpr int kExitUsage = 64;        // bad command line
 constexpr int kExitOpenError = 6;     // "Cmd open error"
+constexpr int kExitFileError = 1;     // a file cannot be read or written
+
+// Prints MESSAGE on stderr; returns kExitFileError.
+int fileError(const std::string& message);
 
 struct GlobalOptions {
     std::string port;         // --port PATH (empty: the configured default)

@@ -14,6 +14,11 @@ constexpr const char* kDefaultPort = "COM1";     // PORT default: /dev/ttyS0
 
 }  // namespace
 
+int fileError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kExitFileError;
+}
+
 Context::Context(GlobalOptions options)
     : options_(std::move(options)), link_(std::make_unique<SerialManager>()) {}
 
