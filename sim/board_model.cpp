@@ -16,11 +16,6 @@ constexpr std::uint32_t kNtc = 0x04, kPt = 0x10;
 constexpr float kExternalControlVolts = 2.5f;  // the board's control input, idle
 constexpr double kPullUp = 10000.0;            // ohm, divider of sensor 1
 
-float finiteOr(float v, float fallback)
-{
-    return std::isfinite(v) ? v : fallback;
-}
-
 // 12-bit converter reading of sensor 1 in its divider.
 std::int32_t converterReading(const RegisterBank& bank, double celsius)
 {

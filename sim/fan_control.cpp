@@ -14,11 +14,6 @@ enum FanMode { Off = 0, AlwaysOn = 1, Cool = 2, Heat = 3, CoolAndHeat = 4, Algo 
 constexpr double kSlewVoltsPerSecond = 24.0;
 constexpr double kFullAirflowVolts = 48.0;
 
-double finiteOr(float v, double fallback)
-{
-    return std::isfinite(v) ? v : fallback;
-}
-
 }  // namespace
 
 void FanControl::reset()

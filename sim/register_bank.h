@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,5 +65,12 @@ private:
     RegisterArray regs_{};
     RegisterArray flash_{};
 };
+
+// A register's value V, or FALLBACK when V is no finite number (a register
+// holds whatever was written to it).
+template <typename T>
+T finiteOr(float v, T fallback) {
+    return std::isfinite(v) ? static_cast<T>(v) : fallback;
+}
 
 }  // namespace sim

@@ -23,11 +23,6 @@ float filterFactor(float ts, float constant)
     return ts / constant;
 }
 
-float finiteOr(float v, float fallback)
-{
-    return std::isfinite(v) ? v : fallback;
-}
-
 }  // namespace
 
 void Regulator::reset(float actual)

@@ -8,16 +8,10 @@
 #include "hex_text.h"
 
 using hextest::Loaded;
+using hextest::pattern;
 using hextest::TempFile;
 
 namespace {
-
-std::vector<std::uint8_t> pattern(int n, std::uint8_t seed) {
-    std::vector<std::uint8_t> v(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed + 7 * i);
-    return v;
-}
 
 class RecordingObserver : public FirmwareLoaderObserver {
 public:

@@ -11,14 +11,9 @@
 #include "hex_text.h"
 #include "sim_link.h"
 
-namespace {
+using hextest::pattern;
 
-std::vector<std::uint8_t> pattern(std::size_t n, unsigned seed) {
-    std::vector<std::uint8_t> v(n);
-    for (std::size_t i = 0; i < n; ++i)
-        v[i] = static_cast<std::uint8_t>((i * 31 + seed * 17 + (i >> 8)) & 0xFF);
-    return v;
-}
+namespace {
 
 // The words the boot loader must hold: every pair of bytes inside the
 // program window, first byte high.

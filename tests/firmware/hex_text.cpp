@@ -72,4 +72,11 @@ TempFile::~TempFile() {
     std::filesystem::remove_all(dir_, ignored);
 }
 
+std::vector<std::uint8_t> pattern(std::size_t n, unsigned seed) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = static_cast<std::uint8_t>(seed * 29 + i * 7 + (i >> 4));
+    return v;
+}
+
 }  // namespace hextest

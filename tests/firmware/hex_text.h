@@ -15,6 +15,9 @@ std::string record(std::uint32_t type, std::uint32_t address,
 std::string extendedLinear(std::uint32_t upper);
 std::string endOfFile();
 
+// N bytes that differ with SEED and do not repeat within 4 KiB.
+std::vector<std::uint8_t> pattern(std::size_t n, unsigned seed);
+
 // Bytes of a data image at their full addresses.
 struct Block {
     std::uint32_t address;
