@@ -48,7 +48,10 @@ void TrendRenderer::paint(QPainter& p, const QRect& area, const TrendState& s) {
         q.end();
         hasPlot_ = trendHasPlot(plot, s);
         markers_ = hasPlot_ ? trendMarkers(plot, s, fm) : std::vector<TrendMarker>{};
-        if (hasPlot_) trendTraceLayer(layer_, area, plot, s, markers_);
+        // At one device pixel a pixel the spans of a zoomed-out plot go
+        // straight into the picture; otherwise through the layer.
+        direct_ = hasPlot_ && scene.pixelRatio == 1 && trendTraceSpans(spans_, plot, s);
+        if (hasPlot_ && !direct_) trendTraceLayer(layer_, area, plot, s, markers_);
         scene_ = std::move(scene);
         pictureValid_ = false;
         ++layerBuilds_;
@@ -67,7 +70,13 @@ void TrendRenderer::paint(QPainter& p, const QRect& area, const TrendState& s) {
             q.setClipRect(trendPlotClip(plot));
             paintTrendSelection(q, plot, s);
             paintTrendMarkerLabels(q, plot, markers_, fm);
-            q.drawImage(area.topLeft(), layer_);
+            if (direct_) {
+                paintTrendMarkerLines(q, plot, markers_);
+                q.end();
+                paintTrendSpans(picture_, plot.translated(-area.topLeft()), spans_);
+            } else {
+                q.drawImage(area.topLeft(), layer_);
+            }
         }
         selection_ = s.selection;
         pictureValid_ = true;

@@ -1,7 +1,8 @@
 // Draws a trend as paintTrend does, keeping what it drew between redraws:
 // the base (background, grid, axis) and the opaque layer of markers and
-// traces until the range, the channels, the size, the font or the colours
-// change; the picture with the selection until the selection changes too.
+// traces (for a zoomed-out plot at one device pixel a pixel, the traces'
+// spans, written straight into the picture) until the range, the channels,
+// the size, the font or the colours change; the picture with the selection until the selection changes too.
 // A redraw that only moves the cursor copies that picture and draws the
 // cursor over it.
 #pragma once
@@ -52,6 +53,8 @@ private:
     std::optional<Scene> scene_;
     QImage base_;
     QImage layer_;
+    TrendSpans spans_;     // instead of the layer when direct_
+    bool direct_ = false;
     std::vector<TrendMarker> markers_;
     bool hasPlot_ = false;
     bool pictureValid_ = false;

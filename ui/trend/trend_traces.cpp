@@ -16,11 +16,7 @@ int yOf(const QRect& plot, float v, float lo, float hi) {
     return plot.bottom() - static_cast<int>(std::floor(f * (plot.height() - 1) + 0.5));
 }
 
-// Rows of one channel in one pixel column of the layer, both ends included;
-// empty when y0 > y1.
-struct Span {
-    int y0 = 1, y1 = 0;
-};
+using Span = TrendSpans::Span;
 
 // Many rows a column: each column is one vertical span from the last value
 // of the column before through its own min and max, `width` pixels wide.
@@ -44,7 +40,8 @@ std::vector<Span> channelSpans(const QRect& plot, const TrendState& s, int ch, c
             y0 = std::min({y0, lastY, firstY});
             y1 = std::max({y1, lastY, firstY});
         }
-        spans[x] = {std::clamp(y0 - (w - 1) / 2 - top, 0, height - 1), std::clamp(y1 + w / 2 - top, 0, height - 1)};
+        // Cut to the plot's clip: the rows inside its frame.
+        spans[x] = {std::max(y0 - (w - 1) / 2 - top, 1), std::min(y1 + w / 2 - top, height - 2)};
         lastY = yOf(plot, col.last, lo, hi);
         open = true;
     }
@@ -93,6 +90,7 @@ void fillSpans(QImage& layer, const QRect& plot, const std::vector<std::vector<S
                const std::vector<QRgb>& colours, int penWidth) {
     constexpr int kTile = 16;
     const int width = plot.width(), height = plot.height();
+    if (width < 3 || height < 3) return;
     const int tileStride = height + 16;  // keeps the tile's columns off the same cache sets
     std::vector<QRgb> tile(static_cast<std::size_t>(kTile) * tileStride);
     const int w = std::max(1, penWidth);
@@ -109,8 +107,9 @@ void fillSpans(QImage& layer, const QRect& plot, const std::vector<std::vector<S
             }
         return covered.runs();
     };
-    for (int x0 = 0; x0 < width; x0 += kTile) {
-        const int n = std::min(kTile, width - x0);
+    // The columns inside the frame (the clip), 1 .. width - 2.
+    for (int x0 = 1; x0 < width - 1; x0 += kTile) {
+        const int n = std::min(kTile, width - 1 - x0);
         int top = height, bottom = -1;
         long pixels = 0;
         for (const auto& channel : spans)
@@ -190,6 +189,42 @@ void paintTrendMarkerLabels(QPainter& p, const QRect& plot, const std::vector<Tr
         if (!m.label.isEmpty()) p.drawText(m.x + 3, plot.top() + fm.ascent() + 2, m.label);
 }
 
+void paintTrendMarkerLines(QPainter& p, const QRect& plot, const std::vector<TrendMarker>& markers) {
+    QPen markerPen(QColor(255, 160, 0), 1, Qt::DashLine);
+    markerPen.setCosmetic(true);
+    p.setPen(markerPen);
+    for (const TrendMarker& m : markers) p.drawLine(m.x, plot.top(), m.x, plot.bottom());
+}
+
+bool trendTraceSpans(TrendSpans& out, const QRect& plot, const TrendState& s) {
+    const std::size_t firstRow = s.log->rowAtOrAfter(s.t0), endRow = s.log->rowAtOrAfter(s.t1);
+    const double rowsPerPixel = (endRow - firstRow) / std::max(1.0, static_cast<double>(plot.width()));
+    if (rowsPerPixel < 2) return false;
+    const std::vector<std::size_t> bounds = s.index->columnBounds(s.t0, s.t1, plot.width());
+    std::vector<int> drawn;
+    std::vector<LogColumn> logColumns;
+    for (int ch = 0; ch < kGraphChannelCount; ++ch) {
+        const TrendChannel& c = s.channels[ch];
+        if (!c.enabled || c.column == LogColumn::Count) continue;
+        drawn.push_back(ch);
+        logColumns.push_back(c.column);
+    }
+    out.channels.clear();
+    out.colours.clear();
+    out.penWidth = s.penWidth;
+    if (bounds.empty()) return true;
+    const std::vector<std::vector<TrendColumn>> columns = s.index->columns(logColumns, bounds);
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        out.channels.push_back(channelSpans(plot, s, drawn[i], columns[i]));
+        out.colours.push_back(s.channels[drawn[i]].colour.rgb());  // opaque, never 0
+    }
+    return true;
+}
+
+void paintTrendSpans(QImage& image, const QRect& plot, const TrendSpans& spans) {
+    if (!spans.channels.empty()) fillSpans(image, plot, spans.channels, spans.colours, spans.penWidth);
+}
+
 QImage trendTraceLayer(const QRect& area, const QRect& plot, const TrendState& s,
                        const std::vector<TrendMarker>& markers) {
     QImage layer;
@@ -209,35 +244,15 @@ void trendTraceLayer(QImage& layer, const QRect& area, const QRect& plot, const 
     p.translate(-area.topLeft());
     p.setClipRect(trendPlotClip(plot));
 
-    QPen markerPen(QColor(255, 160, 0), 1, Qt::DashLine);
-    markerPen.setCosmetic(true);
-    p.setPen(markerPen);
-    for (const TrendMarker& m : markers) p.drawLine(m.x, plot.top(), m.x, plot.bottom());
-
-    const std::size_t firstRow = s.log->rowAtOrAfter(s.t0), endRow = s.log->rowAtOrAfter(s.t1);
-    const double rowsPerPixel = (endRow - firstRow) / std::max(1.0, static_cast<double>(plot.width()));
-    if (rowsPerPixel >= 2) {
+    paintTrendMarkerLines(p, plot, markers);
+    TrendSpans spans;
+    if (trendTraceSpans(spans, plot, s)) {
         p.end();
-        const std::vector<std::size_t> bounds = s.index->columnBounds(s.t0, s.t1, plot.width());
-        std::vector<int> drawn;
-        std::vector<LogColumn> logColumns;
-        for (int ch = 0; ch < kGraphChannelCount; ++ch) {
-            const TrendChannel& c = s.channels[ch];
-            if (!c.enabled || c.column == LogColumn::Count) continue;
-            drawn.push_back(ch);
-            logColumns.push_back(c.column);
-        }
-        const std::vector<std::vector<TrendColumn>> columns = s.index->columns(logColumns, bounds);
-        std::vector<std::vector<Span>> spans;
-        std::vector<QRgb> colours;
-        for (std::size_t i = 0; i < drawn.size(); ++i) {
-            spans.push_back(channelSpans(plot, s, drawn[i], columns[i]));
-            colours.push_back(s.channels[drawn[i]].colour.rgb());  // opaque, never 0
-        }
-        if (!bounds.empty()) fillSpans(layer, plot.translated(-area.topLeft()), spans, colours, s.penWidth);
+        paintTrendSpans(layer, plot.translated(-area.topLeft()), spans);
         return;
     }
 
+    const std::size_t firstRow = s.log->rowAtOrAfter(s.t0), endRow = s.log->rowAtOrAfter(s.t1);
     // Zoomed in: every row, joined, a gap where blocks part; segments drawn
     // as one batch of lines, much cheaper than a path.
     for (int ch = kGraphChannelCount - 1; ch >= 0; --ch) {
