@@ -82,8 +82,14 @@ for f in "$work/default.tq" "$work/default-without-extension"; do
   type=$(gio info -a standard::content-type "$f" | sed -n 's/.*standard::content-type: //p')
   [ "$type" = "application/x-tqinterface-document" ] || fail "$(basename "$f") is '$type'"
 done
-gio mime application/x-tqinterface-document | grep -q "tq_interface.desktop" ||
+if ! opener=$(gio mime application/x-tqinterface-document 2>&1) || ! grep -q "tq_interface.desktop" <<<"$opener"; then
+  # What the desktop saw, to tell a missing entry from a stale index.
+  echo "gio mime: $opener" >&2
+  ls -la --time-style=full-iso /usr/share/applications >&2
+  grep -H '^MimeType=' /usr/share/applications/tq_interface.desktop >&2 || true
+  env | grep '^XDG_' >&2 || true
   fail "no program opens application/x-tqinterface-document"
+fi
 gio info -a standard::icon "$work/default.tq" | grep -q "tq_interface" || fail "the file type has not the program's icon"
 echo "file type: application/x-tqinterface-document, by name and by content, opened by tq_interface.desktop"
 
